@@ -1,0 +1,41 @@
+#pragma once
+// The files port on a POSIX file system, for the native tools and
+// benchmarks that must touch real folders. Windows-style "\" separators map
+// onto "/", so a destination "/tmp/out/" plus an entry "doc\readme.txt"
+// lands in /tmp/out/doc/readme.txt. Names are compared as the host does
+// (case-sensitively on Linux); errno values are translated to the nearest
+// Windows codes.
+
+#include "platform/files.h"
+
+namespace tovex::posix {
+
+class PosixFiles final : public Files {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  std::optional<uint32_t> Attributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, uint32_t attributes) override;
+  bool MakeFolder(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool Move(const std::string& from, const std::string& to) override;
+  bool Delete(const std::string& path) override;
+  std::vector<FileEntry> List(const std::string& folder, const std::string& mask) override;
+  std::string TempFolder() override;
+  std::string WindowsFolder() override;
+  std::string SystemFolder() override;
+  std::string CurrentFolder() override;
+  uint32_t LastError() const override { return lastError_; }
+
+ private:
+  bool Fail();
+  uint32_t lastError_ = 0;
+};
+
+// "\" to "/", and a trailing separator dropped (except for the root).
+std::string ToPosixPath(const std::string& path);
+
+}  // namespace tovex::posix

@@ -1,0 +1,43 @@
+#pragma once
+// One fake Windows machine: every fake port, wired into a SetupContext with
+// the English texts, a string table and a setup log. Tests build one per case.
+
+#include "common/context.h"
+#include "common/setup_log.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_files.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_user.h"
+#include "localization/setup_strings.h"
+#include "localization/string_table.h"
+
+namespace tovex::fakes {
+
+struct FakeMachine {
+  FakeFiles files;
+  FakeClock clock;
+  FakeSystem system;
+  FakeUser user;
+
+  SetupStrings strings;
+  TLocalizationStrings stringTable;
+  SetupLog log{&files, &clock};
+  SetupContext context;
+
+  FakeMachine() {
+    context.platform.files = &files;
+    context.platform.clock = &clock;
+    context.platform.system = &system;
+    context.platform.user = &user;
+    context.log = &log;
+    context.strings = &strings;
+    context.stringTable = &stringTable;
+    context.SetupFolder = "C:\\Setup\\";
+    files.AddFolder("C:\\Setup");
+    files.AddFolder("C:\\Temp");
+  }
+  FakeMachine(const FakeMachine&) = delete;
+  FakeMachine& operator=(const FakeMachine&) = delete;
+};
+
+}  // namespace tovex::fakes
