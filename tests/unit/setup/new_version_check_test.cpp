@@ -1,0 +1,139 @@
+#include "setup/new_version_check.h"
+
+#include <gtest/gtest.h>
+
+#include "common/code_page_1252.h"
+#include "fakes/fake_machine.h"
+#include "platform/network.h"
+#include "platform/shell.h"
+
+namespace tovex {
+namespace {
+
+class ScriptedNetwork final : public Network {
+ public:
+  std::optional<std::string> document;
+  std::vector<std::string> requested;
+  std::vector<std::string> DnsServers() override { return {}; }
+  std::optional<std::string> HttpGet(const std::string& url) override {
+    requested.push_back(url);
+    return document;
+  }
+  uint32_t LastError() const override { return document ? 0 : 12029; }
+};
+
+class RecordingShell final : public Shell {
+ public:
+  std::vector<std::string> opened;
+  bool Open(const std::string& target, const std::string&, const std::string&) override {
+    opened.push_back(target);
+    return true;
+  }
+  bool SaveLink(const std::string&, const ShellLink&) override { return false; }
+  std::optional<ShellLink> LoadLink(const std::string&) override { return std::nullopt; }
+  uint32_t LastError() const override { return 0; }
+};
+
+struct Check {
+  fakes::FakeMachine machine;
+  ScriptedNetwork network;
+  RecordingShell shell;
+  Check() {
+    machine.context.platform.network = &network;
+    machine.context.platform.shell = &shell;
+  }
+};
+
+std::string Doc(const std::string& element) { return "<?xml version=\"1.0\"?>\n<products>" + element + "</products>"; }
+
+TEST(ParseProductInfo, FindsTheElementAndDecodesIt) {
+  struct Case {
+    const char* name;
+    std::string document;
+    bool found;
+    std::string url, version, date;
+  };
+  const Case cases[] = {
+      {"double quotes", Doc("<TX url=\"http://a/b\" date=\"2026-12-01\">8.5.1</TX>"), true, "http://a/b", "8.5.1",
+       "2026-12-01"},
+      {"single quotes", Doc("<TX url='http://a/b' date='d'>8.5.1</TX>"), true, "http://a/b", "8.5.1", "d"},
+      {"unquoted runs to the next blank", Doc("<TX url=http://a/b date=d>8.5.1</TX>"), true, "http://a/b", "8.5.1",
+       "d"},
+      {"tab after the code (attributes need a blank before them)", Doc("<TX\turl=\"u\">1</TX>"), true, "", "1", ""},
+      {"line feed after the code", Doc("<TX\n url=\"u\">1</TX>"), true, "u", "1", ""},
+      {"carriage return after the code", Doc("<TX\r url=\"u\">1</TX>"), true, "u", "1", ""},
+      {"plain start tag", Doc("<TX>8.6</TX>"), true, "", "8.6", ""},
+      {"empty element", Doc("<TX url=\"u\"/>"), true, "u", "", ""},
+      {"a longer tag is not ours", Doc("<TXS>9.9</TXS><TX>8.6</TX>"), true, "", "8.6", ""},
+      {"tags are case-sensitive", Doc("<tx>9.9</tx>"), false, "", "", ""},
+      {"missing element", Doc("<AB>9.9</AB>"), false, "", "", ""},
+      {"entities and references", Doc("<TX url=\"a?x=1&amp;y=&#50;&lt;&gt;&quot;&apos;\">8&#46;6</TX>"), true,
+       "a?x=1&y=2<>\"'", "8.6", ""},
+      {"UTF-8 to ANSI", Doc("<TX url=\"http://a/caf\xC3\xA9\">8.6</TX>"), true, "http://a/caf\xE9", "8.6", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto info = ParseProductInfo(c.document, "TX", Utf8ToCp1252);
+    ASSERT_EQ(info.has_value(), c.found);
+    if (!info) continue;
+    EXPECT_EQ(info->url, c.url);
+    EXPECT_EQ(info->version, c.version);
+    EXPECT_EQ(info->date, c.date);
+  }
+  EXPECT_FALSE(ParseProductInfo(Doc("<>1</>"), "").has_value()) << "an empty code finds nothing";
+}
+
+TEST(CheckForNewVersion, AsksOnlyForANewerRelease) {
+  struct Case {
+    const char* version;
+    bool asks;
+  };
+  const Case cases[] = {{"8.5.0-7", false}, {"8.4.9", false}, {"8.5.1", true}, {"8.5.0-10", true}, {"", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    Check check;
+    check.network.document = Doc(std::string("<TX url=\"http://127.0.0.1/dl\">") + c.version + "</TX>");
+    check.machine.user.answers.push_back(MessageAnswer::No);
+    CheckForNewVersion(check.machine.context, "http://127.0.0.1/products.xml");
+    ASSERT_EQ(check.machine.user.shown.size(), c.asks ? 1u : 0u);
+    if (c.asks) {
+      const auto& box = check.machine.user.shown[0];
+      EXPECT_EQ(box.caption, "Question");
+      EXPECT_EQ(box.buttons, MessageButtons::YesNoCancel);
+      EXPECT_EQ(box.icon, MessageIcon::Question);
+      EXPECT_EQ(box.text, std::string("There is new Tovex Mail Server ") + c.version +
+                              " version on the Internet. It is suggested to download and use the latest version "
+                              "instead. Do you want to download it now?");
+    }
+    EXPECT_TRUE(check.shell.opened.empty());
+  }
+}
+
+TEST(CheckForNewVersion, YesOpensTheDownloadAndEnds) {
+  Check check;
+  check.machine.strings.cName = "Translated Name";  // the question keeps the fixed product name
+  check.network.document = Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>");
+  try {
+    CheckForNewVersion(check.machine.context, "");
+    FAIL() << "Yes must end Setup";
+  } catch (const ProcessEnded& ended) {
+    EXPECT_EQ(ended.exitCode, kExitSuccess);
+  }
+  EXPECT_EQ(check.network.requested, std::vector<std::string>{std::string(kDefaultProductsUrl)});
+  EXPECT_EQ(check.shell.opened, std::vector<std::string>{"http://127.0.0.1/dl"});
+  EXPECT_NE(check.machine.user.shown.at(0).text.find("Tovex Mail Server 8.5.1"), std::string::npos);
+}
+
+TEST(CheckForNewVersion, FailuresAreSilentAndLeaveNoTemporaryFile) {
+  Check check;  // the network answers nothing
+  CheckForNewVersion(check.machine.context, "http://127.0.0.1:1/products.xml");
+  EXPECT_TRUE(check.machine.user.shown.empty());
+
+  check.network.document = "not a products document";
+  CheckForNewVersion(check.machine.context, "http://127.0.0.1/products.xml");
+  EXPECT_TRUE(check.machine.user.shown.empty());
+  EXPECT_TRUE(check.machine.files.List("C:\\Temp", "*.tmp").empty());
+}
+
+}  // namespace
+}  // namespace tovex
