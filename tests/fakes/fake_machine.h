@@ -6,6 +6,7 @@
 #include "common/setup_log.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
 #include "localization/setup_strings.h"
@@ -18,6 +19,7 @@ struct FakeMachine {
   FakeClock clock;
   FakeSystem system;
   FakeUser user;
+  FakeShell shell;
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -29,6 +31,7 @@ struct FakeMachine {
     context.platform.clock = &clock;
     context.platform.system = &system;
     context.platform.user = &user;
+    context.platform.shell = &shell;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
