@@ -220,6 +220,13 @@ Component& Form::Add(Kind kind, const std::string& name, Component* parent, Rect
   return component;
 }
 
+Component& Form::AddOfClass(Kind kind, const std::string& className, const std::string& name, Component* parent,
+                            Rect bounds, const std::string& caption) {
+  Component& component = Add(kind, name, parent, bounds, caption);
+  component.className_ = className;
+  return component;
+}
+
 Component* Form::Find(const std::string& name) const {
   for (const auto& component : components_) {
     if (component->Name() == name) return component.get();

@@ -249,6 +249,10 @@ class Form {
   // decoration that nothing refers to).
   Component& Add(Kind kind, const std::string& name, Component* parent, Rect bounds,
                  const std::string& caption = "");
+  // As Add, under a class name other than the kind's default (a list view
+  // class of a particular library, say); the language file sees this name.
+  Component& AddOfClass(Kind kind, const std::string& className, const std::string& name, Component* parent,
+                        Rect bounds, const std::string& caption = "");
   // Every owned component in creation order (all of them, not only direct
   // children of the form).
   const std::vector<std::unique_ptr<Component>>& Components() const { return components_; }
