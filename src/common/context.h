@@ -19,6 +19,7 @@ class ConfigurationStore;
 inline constexpr uint32_t kExitSuccess = 0;      // the run did what was asked
 inline constexpr uint32_t kExitCancelled = 1602; // declined or cancelled
 inline constexpr uint32_t kExitFatal = 1603;     // a fatal error was shown
+inline constexpr uint32_t kExitInvalidCommandLine = 1639;  // a parameter Setup does not know
 
 struct ComponentFlags {
   bool NoInstallMail = false;      // SMTP and POP3/IMAP
