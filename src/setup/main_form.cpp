@@ -58,6 +58,8 @@ TMainForm::TMainForm(ui::Application& application, SetupContext& context, SetupS
   BuildTitleBand();
   BuildPages();
   BuildButtonRow();
+  // The window opens as page 0 looks, also while start-up asks its questions.
+  ShowPage();
 
   OnKeyPreview = [this](ui::Key key) {
     if (key != ui::Key::Escape) return false;

@@ -1,34 +1,49 @@
-// Entry of setup.exe: wires the Win32 adapters into the context and runs the
-// program. Everything else lives in the portable core.
+// Entry of setup.exe: wires the Win32 adapters and the window renderer into
+// one Setup run and hands over to the wizard. Everything else lives in the
+// portable core.
 
 #include <windows.h>
+#include <winnetwk.h>
+
+#include <string>
+#include <vector>
 
 #include "common/context.h"
+#include "common/paths.h"
 #include "common/setup_log.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/shell_win32.h"
 #include "platform/win32/system_win32.h"
 #include "platform/win32/user_win32.h"
+#include "setup/setup_program.h"
+#include "ui/win32/renderer.h"
 
 namespace {
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    ::PostQuitMessage(0);
-    return 0;
+std::vector<std::string> LogicalDrives() {
+  std::vector<std::string> drives;
+  char buffer[512] = {};
+  const DWORD length = ::GetLogicalDriveStringsA(sizeof buffer - 1, buffer);
+  if (length == 0 || length >= sizeof buffer) return {"C:"};
+  for (const char* drive = buffer; *drive != '\0'; drive += lstrlenA(drive) + 1) {
+    drives.emplace_back(drive, 2);  // "C:\" becomes "C:"
   }
-  return ::DefWindowProcA(window, message, wParam, lParam);
+  return drives;
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  tovex::ui::win32::EnableDpiAwareness();
+
   tovex::win32::Win32Files files;
   tovex::win32::Win32Clock clock;
   tovex::win32::Win32System system;
   tovex::win32::Win32User user;
+  tovex::win32::Win32Shell shell;
   tovex::SetupStrings strings;
   tovex::TLocalizationStrings stringTable;
   tovex::SetupLog log(&files, &clock);
@@ -38,27 +53,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   context.platform.clock = &clock;
   context.platform.system = &system;
   context.platform.user = &user;
+  context.platform.shell = &shell;
   context.log = &log;
   context.strings = &strings;
   context.stringTable = &stringTable;
   context.IsWindowsNT = system.IsWindowsNT();
+  context.SetupFolder = tovex::ExtractFilePath(system.ProgramPath());
 
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = "TMainForm";
-  ::RegisterClassA(&windowClass);
-  HWND window = ::CreateWindowA("TMainForm", "Setup", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 471, 402, nullptr, nullptr, instance, nullptr);
-  user.SetMainWindow(window);
-  ::ShowWindow(window, show);
+  tovex::SetupProgram program(context);
+  tovex::ui::win32::Win32Renderer renderer(program.application, instance);
+  program.CreateForms();
 
-  MSG message;
-  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
+  HWND mainWindow = renderer.WindowOf(*program.mainForm);
+  user.SetMainWindow(mainWindow);
+  user.SetMessageFilter([&renderer](MSG& message) { return renderer.PreTranslate(message); });
+  program.browseFolder->ListDrives = LogicalDrives;
+  program.browseFolder->ConnectNetworkDrive = [&renderer, &program] {
+    ::WNetConnectionDialog(renderer.WindowOf(*program.browseFolder), RESOURCETYPE_DISK);
+  };
+
+  program.ShowMainForm();
+  renderer.Run();
   tovex::EndSetup(context, tovex::kExitSuccess);
 }

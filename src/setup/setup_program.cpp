@@ -8,6 +8,7 @@
 #include "common/version.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
+#include "localization/xml.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/system.h"
@@ -73,6 +74,15 @@ std::string WithWindowsLineBreaks(const std::string& text) {
 }  // namespace
 
 SetupProgram::SetupProgram(SetupContext& context) : context(context) {
+  services.ReadProductsUrl = [this](const std::string& path) {
+    bool ok = false;
+    const std::string content = ReadWholeFile(*this->context.platform.files, path, ok);
+    if (!ok) return std::string();
+    const XmlDocument document = ParseXml(content, *this->context.platform.system);
+    const XmlElement* root = document.Root();
+    const XmlElement* products = root != nullptr ? root->Child("PRODUCTSXML") : nullptr;
+    return products != nullptr ? products->Text() : std::string();
+  };
   services.CheckForNewVersion = [this] {
     if (this->context.platform.network != nullptr) CheckForNewVersion(this->context, state.ProductsUrl);
   };

@@ -33,7 +33,12 @@ void Win32User::ProcessMessages() {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (mainWindow_ == nullptr || !::IsDialogMessageA(mainWindow_, &message)) {
+    if (filter_) {
+      if (!filter_(message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+    } else if (mainWindow_ == nullptr || !::IsDialogMessageA(mainWindow_, &message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageA(&message);
     }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/user.h"
 
 namespace tovex::win32 {
@@ -9,6 +11,9 @@ namespace tovex::win32 {
 class Win32User final : public User {
  public:
   void SetMainWindow(HWND window) { mainWindow_ = window; }
+  // The window toolkit's keyboard handling (key preview, dialog navigation)
+  // for messages handled while the core works; true when it consumed one.
+  void SetMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
   MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageButtons buttons,
                             MessageIcon icon, bool ownedByMain) override;
   void ProcessMessages() override;
@@ -16,6 +21,7 @@ class Win32User final : public User {
 
  private:
   HWND mainWindow_ = nullptr;
+  std::function<bool(MSG&)> filter_;
 };
 
 }  // namespace tovex::win32

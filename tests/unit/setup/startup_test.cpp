@@ -237,3 +237,30 @@ TEST(Startup, FormsAreCreatedInOrder) {
 
 }  // namespace
 }  // namespace tovex::testing
+
+namespace tovex::testing {
+namespace {
+
+TEST(Startup, InfoXmlIsReadWithTheXmlReader) {
+  struct Case {
+    const char* content;
+    const char* url;
+  };
+  const Case cases[] = {
+      {"<?xml version=\"1.0\"?><INFO><PRODUCTSXML>http://127.0.0.1:8080/p.xml</PRODUCTSXML></INFO>",
+       "http://127.0.0.1:8080/p.xml"},
+      {"<INFO><OTHER>x</OTHER></INFO>", ""},
+      {"<INFO><PRODUCTSXML>http://a/b", ""},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    WizardFixture run;
+    run.machine.files.AddFile("C:\\Setup\\info.xml", c.content);
+    EXPECT_EQ(run.Start({"/SILENT"}), -1);
+    EXPECT_EQ(run.program.state.ProductsUrl, c.url);
+  }
+}
+
+}  // namespace
+}  // namespace tovex::testing
