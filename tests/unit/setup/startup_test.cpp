@@ -43,7 +43,9 @@ TEST(CommandLine, EachRow) {
     EXPECT_EQ(run.Start(row.parameters), row.exitCode);
     for (const std::string& call : row.expectedCalls) EXPECT_TRUE(Called(run.calls, call)) << call;
     for (const std::string& call : row.unexpectedCalls) EXPECT_FALSE(Called(run.calls, call)) << call;
-    if (row.exitCode == -1) EXPECT_EQ(run.program.state.PageIndex, 0);
+    if (row.exitCode == -1) {
+      EXPECT_EQ(run.program.state.PageIndex, 0);
+    }
   }
 }
 

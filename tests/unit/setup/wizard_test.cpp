@@ -56,16 +56,22 @@ TEST_F(Wizard, PageTableFromWelcomeToInstallFolder) {
     EXPECT_EQ(program.state.PageIndex, row.page);
     EXPECT_EQ(FrontPage(), row.page);
     EXPECT_TRUE(form().PagePanel(row.page).Enabled());
-    if (row.page > 0) EXPECT_FALSE(form().PagePanel(row.page - 1).Enabled());
+    if (row.page > 0) {
+      EXPECT_FALSE(form().PagePanel(row.page - 1).Enabled());
+    }
     EXPECT_FALSE(form().PagePanel(row.page + 1).Enabled());
     EXPECT_EQ(form().PageCaption().Caption(), row.caption);
     EXPECT_EQ(form().BackButton().Visible(), row.backVisible);
-    if (row.backVisible) EXPECT_EQ(form().BackButton().Caption(), row.back);
+    if (row.backVisible) {
+      EXPECT_EQ(form().BackButton().Caption(), row.back);
+    }
     EXPECT_EQ(form().NextButton().Caption(), row.next);
     EXPECT_EQ(form().NextButton().Enabled(), row.nextEnabled);
     EXPECT_EQ(form().CloseButton().Caption(), row.cancel);
     if (row.page == 2) EnterCredentials();
-    if (row.page < 5) ASSERT_EQ(Next(), -1);
+    if (row.page < 5) {
+      ASSERT_EQ(Next(), -1);
+    }
   }
 }
 
