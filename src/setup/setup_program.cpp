@@ -6,6 +6,7 @@
 #include "common/setup_log.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "localization/language_file.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
 #include "localization/xml.h"
@@ -74,6 +75,12 @@ std::string WithWindowsLineBreaks(const std::string& text) {
 }  // namespace
 
 SetupProgram::SetupProgram(SetupContext& context) : context(context) {
+  services.LoadLanguageFile = [this](const std::string& path) {
+    return LoadLanguageFile(this->context, &application, path, true);
+  };
+  services.SaveLanguageFile = [this](const std::string& path) {
+    return SaveLanguageFile(this->context, &application, path, true);
+  };
   services.ReadProductsUrl = [this](const std::string& path) {
     bool ok = false;
     const std::string content = ReadWholeFile(*this->context.platform.files, path, ok);

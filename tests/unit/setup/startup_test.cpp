@@ -266,3 +266,28 @@ TEST(Startup, InfoXmlIsReadWithTheXmlReader) {
 
 }  // namespace
 }  // namespace tovex::testing
+
+namespace tovex::testing {
+namespace {
+
+TEST(CommandLine, ExportWritesTheFormsAndEveryString) {
+  fakes::FakeMachine machine;
+  SetupProgram program(machine.context);
+  machine.system.parameters = {"foo", "/exportlanguage"};
+  program.CreateForms();
+  try {
+    program.ShowMainForm();
+    FAIL() << "the export ends the process";
+  } catch (const ProcessEnded& end) {
+    EXPECT_EQ(end.exitCode, 0u);
+  }
+  const std::optional<std::string> written = machine.files.Content("C:\\Setup\\setup.lng");
+  ASSERT_TRUE(written.has_value());
+  for (const char* expected : {"ID=\"TMainForm\"", "ID=\"TBrowseFolder\"", "ID=\"TWizardForm\"", "ID=\"NextButton\"",
+                               "ID=\"AboutLabel\"", "ID=\"cname\""}) {
+    EXPECT_NE(written->find(expected), std::string::npos) << expected;
+  }
+}
+
+}  // namespace
+}  // namespace tovex::testing
