@@ -98,12 +98,12 @@ class FormWindow final : public FormView {
   void Relayout();
   void FillList(Component& component);
   void SyncChecks(Component& component);
+  void PullChecks(Component& component);
   bool IsStackedPanel(const Component& component) const;
   bool IsFrontOfStack(const Component& component) const;
   bool ShownInWindow(const Component& component) const;
   void UpdateStackVisibility(const Component& component);
   void MoveFocusIfLost(HWND disabled);
-  void ToggleCheck(Component& component, int index);
 
   LRESULT HandleCommand(WPARAM wParam, LPARAM lParam);
   LRESULT HandleColor(HDC dc, HWND control, UINT message);
@@ -297,7 +297,11 @@ void FormWindow::CreateControl(Component& component, int index) {
       break;
     case Kind::CheckListBox:
       windowClass = "LISTBOX";
-      style |= WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+      // A multiple-selection list whose selected entries are the ticked
+      // ones: a click or Space toggles an entry natively, and LB_GETSEL /
+      // LB_SETSEL work from another process as well.
+      style |= WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_MULTIPLESEL |
+               LBS_NOINTEGRALHEIGHT;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
     case Kind::ListBox:
@@ -321,7 +325,7 @@ void FormWindow::CreateControl(Component& component, int index) {
       break;
     case Kind::Bevel:
       windowClass = "STATIC";
-      style |= SS_ETCHEDHORZ;
+      style |= SS_OWNERDRAW;  // an etched static would size itself
       break;
     case Kind::HeaderList:
       windowClass = WC_HEADERA;
@@ -465,9 +469,13 @@ void FormWindow::FillList(Component& component) {
   for (size_t i = 0; i < component.Items().size(); ++i) {
     const LRESULT at = ::SendMessageA(control, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
                                       reinterpret_cast<LPARAM>(component.Items()[i].c_str()));
-    if (!combo) ::SendMessageA(control, LB_SETITEMDATA, at, component.ItemChecked(i) ? 1 : 0);
+    if (component.GetKind() == Kind::CheckListBox) ::SendMessageA(control, LB_SETSEL, component.ItemChecked(i), at);
   }
-  ::SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, component.ItemIndex(), 0);
+  if (component.GetKind() == Kind::CheckListBox) {
+    ::SendMessageA(control, LB_SETCARETINDEX, std::max(component.ItemIndex(), 0), FALSE);
+  } else {
+    ::SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, component.ItemIndex(), 0);
+  }
   ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(control, nullptr, TRUE);
   --updating_;
@@ -476,10 +484,24 @@ void FormWindow::FillList(Component& component) {
 void FormWindow::SyncChecks(Component& component) {
   HWND control = ControlOf(&component);
   if (control == nullptr) return;
+  ++updating_;
   for (size_t i = 0; i < component.Items().size(); ++i) {
-    ::SendMessageA(control, LB_SETITEMDATA, i, component.ItemChecked(i) ? 1 : 0);
+    const bool selected = ::SendMessageA(control, LB_GETSEL, i, 0) > 0;
+    if (selected != component.ItemChecked(i)) ::SendMessageA(control, LB_SETSEL, component.ItemChecked(i), i);
   }
+  --updating_;
   ::InvalidateRect(control, nullptr, FALSE);
+}
+
+// The ticks the user (or a driver) set in the list become the model's; a
+// list that may not change keeps the model's ticks.
+void FormWindow::PullChecks(Component& component) {
+  HWND list = ControlOf(&component);
+  if (list == nullptr || updating_ != 0) return;
+  for (size_t i = 0; i < component.Items().size(); ++i) {
+    const bool selected = ::SendMessageA(list, LB_GETSEL, i, 0) > 0;
+    if (selected != component.ItemChecked(i) && !component.UserSetItemChecked(i, selected)) SyncChecks(component);
+  }
 }
 
 void FormWindow::UpdateStackVisibility(const Component& changed) {
@@ -550,7 +572,11 @@ void FormWindow::PropertyChanged(Component& component, Property property) {
       break;
     case Property::ItemIndex: {
       const bool combo = component.GetKind() == Kind::ComboBox || component.GetKind() == Kind::DriveList;
-      ::SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, component.ItemIndex(), 0);
+      if (component.GetKind() == Kind::CheckListBox) {
+        ::SendMessageA(control, LB_SETCARETINDEX, std::max(component.ItemIndex(), 0), FALSE);
+      } else {
+        ::SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, component.ItemIndex(), 0);
+      }
       break;
     }
     case Property::Range:
@@ -584,11 +610,6 @@ void FormWindow::PropertyChanged(Component& component, Property property) {
 // ---------------------------------------------------------------------------
 // Window to model
 
-void FormWindow::ToggleCheck(Component& component, int index) {
-  if (index < 0 || index >= static_cast<int>(component.Items().size())) return;
-  component.UserSetItemChecked(static_cast<size_t>(index), !component.ItemChecked(static_cast<size_t>(index)));
-}
-
 LRESULT FormWindow::HandleCommand(WPARAM wParam, LPARAM lParam) {
   Component* component = ComponentById(LOWORD(wParam));
   if (component == nullptr || lParam == 0) return 0;
@@ -611,18 +632,16 @@ LRESULT FormWindow::HandleCommand(WPARAM wParam, LPARAM lParam) {
         }
       }
       break;
+    case Kind::CheckListBox:
+      if (code == LBN_SELCHANGE) PullChecks(*component);
+      break;
     case Kind::ListBox:
     case Kind::DirectoryList:
     case Kind::ListView:
-    case Kind::CheckListBox:
       if (code == LBN_SELCHANGE && updating_ == 0) {
         component->UserSetItemIndex(static_cast<int>(::SendMessageA(reinterpret_cast<HWND>(lParam), LB_GETCURSEL, 0, 0)));
       } else if (code == LBN_DBLCLK) {
-        if (component->GetKind() == Kind::CheckListBox) {
-          ToggleCheck(*component, component->ItemIndex());
-        } else {
-          component->Click();
-        }
+        component->Click();
       }
       break;
     case Kind::ComboBox:
@@ -656,6 +675,11 @@ void FormWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   if (component == nullptr) return;
   HDC dc = item.hDC;
   RECT r = item.rcItem;
+  if (component->GetKind() == Kind::Bevel) {
+    ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
+    return;
+  }
   if (component->GetKind() == Kind::Image) {
     ::FillRect(dc, &r, whiteBrush_);
     DrawProductLogo(dc, r);
@@ -672,7 +696,7 @@ void FormWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT check{r.left + Scale(3), r.top + (r.bottom - r.top - box) / 2, 0, 0};
   check.right = check.left + box;
   check.bottom = check.top + box;
-  const bool checked = item.itemData != 0;
+  const bool checked = (item.itemState & ODS_SELECTED) != 0;
   ::DrawFrameControl(dc, &check, DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
   char text[512] = {};
@@ -683,10 +707,8 @@ void FormWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   SIZE extent{};
   ::GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
   label.right = std::min<LONG>(r.right, label.left + extent.cx + Scale(4));
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  if (selected) ::FillRect(dc, &label, ::GetSysColorBrush(COLOR_HIGHLIGHT));
   ::SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, ::GetSysColor(!enabled ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   RECT textRect{label.left + Scale(2), label.top, label.right, label.bottom};
   ::DrawTextA(dc, text, -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   if (item.itemState & ODS_FOCUS) ::DrawFocusRect(dc, &label);
@@ -830,31 +852,37 @@ LRESULT CALLBACK FormWindow::ForwardingSubclass(HWND window, UINT message, WPARA
 
 LRESULT CALLBACK FormWindow::CheckListSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR data) {
-  auto* self = reinterpret_cast<FormWindow*>(data);
-  Component* component = self->ComponentByWindow(window);
-  if (component != nullptr) {
+  if (message == kSetItemCheckedMessage) {
+    auto* self = reinterpret_cast<FormWindow*>(data);
     try {
-      if (message == kSetItemCheckedMessage) {
-        if (wParam < component->Items().size()) component->UserSetItemChecked(wParam, lParam != 0);
-        return 0;
-      }
-      if (message == WM_KEYDOWN && wParam == VK_SPACE) {
-        self->ToggleCheck(*component, static_cast<int>(::SendMessageA(window, LB_GETCURSEL, 0, 0)));
-        return 0;
-      }
-      if (message == WM_CHAR && wParam == ' ') return 0;
-      if (message == WM_LBUTTONDOWN) {
-        const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        const LRESULT hit = ::SendMessageA(window, LB_ITEMFROMPOINT, 0, lParam);
-        const int x = static_cast<short>(LOWORD(lParam));
-        if (HIWORD(hit) == 0 && x < self->Scale(3 + 13 + 2)) self->ToggleCheck(*component, LOWORD(hit));
-        return result;
+      Component* component = self->ComponentByWindow(window);
+      if (component != nullptr && wParam < component->Items().size()) {
+        component->UserSetItemChecked(wParam, lParam != 0);
       }
     } catch (...) {
-      return 0;
     }
+    return 0;
   }
-  return ::DefSubclassProc(window, message, wParam, lParam);
+  const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case LB_SETSEL:
+      // Not every way of toggling an entry notifies the parent (LB_SETSEL
+      // from another process never does): read the ticks back each time.
+      try {
+        auto* self = reinterpret_cast<FormWindow*>(data);
+        if (Component* component = self->ComponentByWindow(window)) self->PullChecks(*component);
+      } catch (...) {
+      }
+      break;
+    default:
+      break;
+  }
+  return result;
 }
 
 // ---------------------------------------------------------------------------

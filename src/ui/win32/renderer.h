@@ -12,10 +12,11 @@
 // - buttons, check boxes and radio buttons are BUTTON controls (BM_CLICK);
 //   edits and memos EDIT controls (WM_SETTEXT raises the change event);
 //   labels STATIC controls; the drive list a COMBOBOX;
-// - a check-list box is an owner-drawn LISTBOX: LB_GETCOUNT / LB_GETTEXT for
-//   the entries, LB_GETITEMDATA(i) is 1 for a ticked entry and 0 otherwise;
-//   posting kSetItemCheckedMessage (wParam index, lParam 0 or 1) sets an
-//   entry as a user's click would; Space toggles the selected entry;
+// - a check-list box is an owner-drawn multiple-selection LISTBOX whose
+//   selected entries are the ticked ones: LB_GETCOUNT / LB_GETTEXT for the
+//   entries, LB_GETSEL(i) for the tick; a click or Space on the caret entry
+//   (LB_SETCARETINDEX) toggles it, as does posting kSetItemCheckedMessage
+//   (wParam index, lParam 0 or 1);
 // - panels that stack as pages: only the front one is visible.
 
 #include <windows.h>
