@@ -4,8 +4,9 @@
 // file, the installation driver, the new-version check and the finish
 // actions. Each is a replaceable hook; the defaults below do nothing and
 // report nothing recorded, so the wizard runs on its own. Whoever builds a
-// part assigns its hooks in MakeSetupServices (setup_services.cpp), and tests
-// replace single hooks.
+// part assigns its hooks in SetupProgram's constructor (setup_program.cpp),
+// where the language file, info.xml and the new-version check are wired
+// already; tests replace single hooks.
 //
 // A hook may throw; the wizard treats that like the failure of the operation
 // (ignored where the start-up ignores errors, discarded by the application's
