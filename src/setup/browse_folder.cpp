@@ -81,15 +81,21 @@ void TBrowseFolder::SetDirectory(const std::string& folder, bool writePath) {
   directory_ = IncludeTrailingBackslash(folder);
   // The list holds the path from the drive down, one entry per level, then
   // the subfolders of the folder shown; the folder itself is selected.
+  // Each level is indented by two blanks, like a tree; entryNames_ keeps the
+  // folder names themselves.
+  entryNames_.clear();
   std::vector<std::string> items;
   const std::vector<std::string> parts = Split(ExcludeTrailingBackslash(directory_), "\\");
   for (size_t i = 0; i < parts.size(); ++i) {
     if (parts[i].empty()) continue;
-    items.push_back(i == 0 ? parts[i] + "\\" : parts[i]);
+    entryNames_.push_back(i == 0 ? parts[i] + "\\" : parts[i]);
+    items.push_back(std::string(2 * (entryNames_.size() - 1), ' ') + entryNames_.back());
   }
-  pathDepth_ = items.size();
+  pathDepth_ = entryNames_.size();
   for (const FileEntry& entry : context_->platform.files->List(directory_, "*.*")) {
-    if (entry.IsFolder()) items.push_back(entry.name);
+    if (!entry.IsFolder()) continue;
+    entryNames_.push_back(entry.name);
+    items.push_back(std::string(2 * pathDepth_, ' ') + entry.name);
   }
   directoryList_->SetItems(items);
   if (pathDepth_ > 0) directoryList_->SetItemIndex(static_cast<int>(pathDepth_) - 1);
@@ -103,12 +109,12 @@ void TBrowseFolder::SetDirectory(const std::string& folder, bool writePath) {
 void TBrowseFolder::OpenSelectedDirectory() {
   const int index = directoryList_->ItemIndex();
   if (index < 0) return;
-  const std::vector<std::string>& items = directoryList_->Items();
+  if (static_cast<size_t>(index) >= entryNames_.size()) return;
   std::string folder;
   if (static_cast<size_t>(index) < pathDepth_) {
-    for (int i = 0; i <= index; ++i) folder = IncludeTrailingBackslash(folder + items[i]);
+    for (int i = 0; i <= index; ++i) folder = IncludeTrailingBackslash(folder + entryNames_[i]);
   } else {
-    folder = JoinPath(directory_, items[index]);
+    folder = JoinPath(directory_, entryNames_[index]);
   }
   SetDirectory(folder, true);
 }

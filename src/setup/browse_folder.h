@@ -48,7 +48,8 @@ class TBrowseFolder final : public ui::Form {
   ui::Component* directoryList_ = nullptr;
   ui::Component* driveList_ = nullptr;
   std::string directory_;
-  size_t pathDepth_ = 0;  // entries of the list that are the path itself
+  std::vector<std::string> entryNames_;  // the folder of each list entry
+  size_t pathDepth_ = 0;                 // entries of the list that are the path itself
 };
 
 }  // namespace tovex

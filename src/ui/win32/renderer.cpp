@@ -984,6 +984,27 @@ bool Win32Renderer::PreTranslate(MSG& message) {
     }
     return true;
   }
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+    // Enter presses the default button from anywhere but a push button
+    // (which presses itself), an open drop-down list and a memo that takes
+    // new lines. A read-only memo inside a page would otherwise swallow it,
+    // because it looks for the default button in its panel, not the form.
+    HWND focus = ::GetFocus();
+    char className[16] = {};
+    if (focus != nullptr) ::GetClassNameA(focus, className, sizeof className);
+    const LONG style = focus != nullptr ? ::GetWindowLongA(focus, GWL_STYLE) : 0;
+    const bool pushButton = lstrcmpiA(className, "Button") == 0 &&
+                            ((style & 0x0F) == BS_PUSHBUTTON || (style & 0x0F) == BS_DEFPUSHBUTTON);
+    const bool droppedCombo = lstrcmpiA(className, "ComboBox") == 0 && ::SendMessageA(focus, CB_GETDROPPEDSTATE, 0, 0);
+    const bool newLines = lstrcmpiA(className, "Edit") == 0 && (style & ES_MULTILINE) && !(style & ES_READONLY);
+    if (!pushButton && !droppedCombo && !newLines) {
+      try {
+        window->GetForm().PressKey(Key::Enter);
+      } catch (...) {
+      }
+      return true;
+    }
+  }
   return ::IsDialogMessageA(root, &message) != FALSE;
 }
 

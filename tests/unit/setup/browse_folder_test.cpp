@@ -78,7 +78,7 @@ TEST_F(BrowseFolder, DirectoryListWritesTheFolderIntoThePath) {
     list.Click();
     EXPECT_EQ(c.PathEdit().Text(), "C:\\Program Files\\");
     const auto& items = list.Items();
-    auto other = std::find(items.begin(), items.end(), "Other");
+    auto other = std::find(items.begin(), items.end(), "    Other");
     ASSERT_NE(other, items.end());
     list.UserSetItemIndex(static_cast<int>(other - items.begin()));
     list.Click();

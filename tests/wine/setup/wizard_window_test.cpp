@@ -211,6 +211,22 @@ TEST_F(WizardWindow, EscapeAndTheCloseBoxAskBeforeCancelling) {
   EXPECT_TRUE(::IsWindowVisible(main));
 }
 
+TEST_F(WizardWindow, TabMovesTheFocusAndAcceleratorsPressButtons) {
+  ASSERT_EQ(::GetFocus(), Control("NextButton"));
+  ::PostMessageA(Control("NextButton"), WM_KEYDOWN, VK_TAB, 0);
+  Pump();
+  EXPECT_EQ(::GetFocus(), Control("CloseButton"));
+  // Alt+N is "&Next >".
+  ::PostMessageA(::GetFocus(), WM_SYSCHAR, 'n', 0x20000000);
+  Pump();
+  EXPECT_EQ(program.state.PageIndex, 1);
+  // Enter presses the default button (Next, now "&Yes").
+  ::SetFocus(Control("LicenseMemo"));
+  ::PostMessageA(Control("LicenseMemo"), WM_KEYDOWN, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(program.state.PageIndex, 2);
+}
+
 // Every visible control lies inside its parent, overlaps no visible sibling,
 // and shows its whole text in the dialog font at this DPI.
 void CheckLayout(HWND root, const std::string& where) {
