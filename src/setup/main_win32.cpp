@@ -64,7 +64,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tovex::ui::win32::Win32Renderer renderer(program.application, instance);
   program.CreateForms();
 
+  // The windows exist from the start, in the forms' order; the chooser and
+  // the configuration wizard stay hidden until they are used.
   HWND mainWindow = renderer.WindowOf(*program.mainForm);
+  renderer.WindowOf(*program.browseFolder);
+  renderer.WindowOf(*program.wizardForm);
   user.SetMainWindow(mainWindow);
   user.SetMessageFilter([&renderer](MSG& message) { return renderer.PreTranslate(message); });
   program.browseFolder->ListDrives = LogicalDrives;

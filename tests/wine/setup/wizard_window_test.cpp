@@ -129,7 +129,6 @@ struct WizardWindow : ::testing::Test {
 
 TEST_F(WizardWindow, ControlsCarryTheirNamesAndStandardClasses) {
   EXPECT_EQ(ClassOf(main), "TMainForm");
-  EXPECT_EQ(::FindWindowA("TMainForm", nullptr), main);
   EXPECT_EQ(ClassOf(renderer->WindowOf(*program.browseFolder)), "TBrowseFolder");
   EXPECT_EQ(ClassOf(renderer->WindowOf(*program.wizardForm)), "TWizardForm");
   const struct {
