@@ -8,7 +8,6 @@
 #include "common/paths.h"
 #include "common/setup_log.h"
 #include "localization/form_translation.h"
-#include "localization/setup_strings.h"
 #include "localization/string_table.h"
 #include "localization/xml.h"
 #include "platform/files.h"
@@ -158,21 +157,6 @@ bool LoadLanguageFile(SetupContext& context, ui::Application* application, const
     ReadStringItems(strings != nullptr ? strings->Child("STRING") : nullptr, *context.stringTable);
   }
   return true;
-}
-
-void StartLanguage(SetupContext& context, ui::Application* application, bool exportLanguage) {
-  const std::string path = IncludeTrailingBackslash(context.SetupFolder) + kLanguageFileName;
-  const bool exists = context.platform.files->FileExists(path);
-  if (!exportLanguage && !exists) return;
-  // Registered once: a second registration would write every key twice.
-  if (context.stringTable->Entries().empty()) RegisterSetupStrings(*context.strings, *context.stringTable);
-  if (exists && LoadLanguageFile(context, application, path, true)) {
-    LogLine(context, "Language file loaded: " + path);
-  }
-  if (!exportLanguage) return;
-  // A failed export ends with the fatal code, so that a script running the
-  // export can tell; it shows no message, as the export never does.
-  EndSetup(context, SaveLanguageFile(context, application, path, true) ? kExitSuccess : kExitFatal);
 }
 
 }  // namespace tovex

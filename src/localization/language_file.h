@@ -28,7 +28,6 @@ namespace ui {
 class Application;
 }
 
-inline constexpr const char* kLanguageFileName = "setup.lng";
 // Written attribute values are at most this many bytes, and the reader reads
 // no more of one.
 inline constexpr size_t kMaxLanguageAttributeBytes = 255;
@@ -57,12 +56,5 @@ bool SaveLanguageFile(SetupContext& context, const ui::Application* application,
 // file applies what came before the fault, which goes to the setup log).
 bool LoadLanguageFile(SetupContext& context, ui::Application* application, const std::string& path,
                       bool withStrings);
-
-// Start-up, before anything is shown and once every form exists: with the
-// export switch or an existing "setup.lng" in the setup folder, registers the
-// setup's strings; loads an existing file; with the switch, writes the file
-// back, complete with every key, and ends the process (0 when written, 1603
-// when it could not be written). Returns only when there is no switch.
-void StartLanguage(SetupContext& context, ui::Application* application, bool exportLanguage);
 
 }  // namespace tovex

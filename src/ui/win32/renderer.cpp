@@ -917,9 +917,11 @@ void Win32Renderer::Show(Form& form) {
   FormWindow& window = WindowFor(form);
   const bool first = !window.shownOnce_;
   window.shownOnce_ = true;
-  window.ShowCentered();
-  window.ApplyFocus();
+  // The first show event runs before the window appears, so that a start-up
+  // that ends the process (the language export, a command-line action) never
+  // shows it, and the window appears with its start-up captions.
   if (first && form.OnShow) application_->Dispatch(form.OnShow);
+  window.ShowCentered();
   window.ApplyFocus();
 }
 

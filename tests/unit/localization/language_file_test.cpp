@@ -197,58 +197,5 @@ TEST(SaveLanguageFile, CreatesTheFolderAndReportsFailures) {
   EXPECT_FALSE(machine.files.FileExists(std::string(kPath) + ".tmp"));
 }
 
-TEST(StartLanguage, ExportWritesTheFileAndEnds) {
-  struct Case {
-    const char* what;
-    bool exportSwitch;
-    const char* existing;    // null: no file
-    uint32_t endsWith;       // 0xFFFFFFFF: does not end
-    const char* cError;      // the text afterwards
-    bool registered;
-  };
-  const char* german = "<APPLICATION><STRINGS><STRING ID=\"TStrings\"><ITEM ID=\"cerror\" VALUE=\"Fehler\"/></STRING></STRINGS></APPLICATION>";
-  const Case cases[] = {
-      {"no switch, no file: nothing happens", false, nullptr, 0xFFFFFFFF, "Error", false},
-      {"no switch, a file: loaded", false, german, 0xFFFFFFFF, "Fehler", true},
-      {"switch, no file: English written", true, nullptr, kExitSuccess, "Error", true},
-      {"switch and a file: loaded, then written back whole", true, german, kExitSuccess, "Fehler", true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    FakeMachine machine;
-    Program program;
-    if (c.existing != nullptr) machine.files.AddFile(kPath, c.existing);
-    uint32_t ended = 0xFFFFFFFF;
-    try {
-      StartLanguage(machine.context, &program.app, c.exportSwitch);
-    } catch (const ProcessEnded& end) {
-      ended = end.exitCode;
-    }
-    EXPECT_EQ(ended, c.endsWith);
-    EXPECT_EQ(machine.strings.cError, c.cError);
-    EXPECT_EQ(machine.stringTable.Entries().size(), c.registered ? 71u : 0u);
-    if (c.exportSwitch) {
-      const std::string written = Content(machine);
-      EXPECT_NE(written.find("<FORM ID=\"TMainForm\""), std::string::npos);
-      EXPECT_NE(written.find("<FORM ID=\"TBrowseFolder\"><ITEM ID=\"OkButton\""), std::string::npos);
-      EXPECT_NE(written.find("<FORM ID=\"TWizardForm\"><ITEM ID=\"DomainLabel\""), std::string::npos);
-      EXPECT_NE(written.find(std::string("<ITEM ID=\"cerror\" VALUE=\"") + c.cError + "\"/>"), std::string::npos);
-      EXPECT_NE(written.find("<ITEM ID=\"wwizardcomplete\" VALUE=\"Wizard Complete\"/>\r\n</STRING>"),
-                std::string::npos);
-    }
-  }
-}
-
-TEST(StartLanguage, AnExportThatCannotBeWrittenEndsWithTheFatalCode) {
-  FakeMachine machine;
-  machine.files.FailOn(FakeFiles::Op::Write, std::string(kPath) + ".tmp", 5);
-  try {
-    StartLanguage(machine.context, nullptr, true);
-    FAIL() << "the export must end the process";
-  } catch (const ProcessEnded& end) {
-    EXPECT_EQ(end.exitCode, kExitFatal);
-  }
-}
-
 }  // namespace
 }  // namespace tovex
