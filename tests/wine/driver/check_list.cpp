@@ -105,6 +105,8 @@ std::optional<bool> CheckList::IsChecked(int index) const {
     // State image 1 is the empty box, 2 the ticked one.
     return ((*state & LVIS_STATEIMAGEMASK) >> 12) == 2;
   }
+  // The renderer's check list is a multiple-selection list box whose
+  // selected entries are the ticked ones.
   const auto selected = Query(control_, LB_GETSEL, index);
   if (!selected || *selected == LB_ERR) return std::nullopt;
   return *selected > 0;
@@ -123,10 +125,12 @@ bool CheckList::SetChecked(int index, bool checked) const {
   const auto current = IsChecked(index);
   if (!current) return false;
   if (*current == checked) return true;
+  // As a user does with the keyboard: the caret to the entry, then Space,
+  // which toggles it in a multiple-selection list.
   if (!Query(control_, LB_SETCARETINDEX, index, FALSE)) return false;
-  const LPARAM down = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(VK_SPACE, MAPVK_VK_TO_VSC)) << 16);
-  return ::PostMessageA(control_, WM_KEYDOWN, VK_SPACE, down) &&
-         ::PostMessageA(control_, WM_KEYUP, VK_SPACE, down | 0xC0000000);
+  const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(VK_SPACE, MAPVK_VK_TO_VSC)) << 16;
+  return ::PostMessageA(control_, WM_KEYDOWN, VK_SPACE, 1 | scan) &&
+         ::PostMessageA(control_, WM_KEYUP, VK_SPACE, 1 | scan | 0xC0000000);
 }
 
 std::optional<int> CheckList::Find(const std::string& item, std::string& seen) const {

@@ -1,6 +1,8 @@
 #pragma once
-// The entries of a check list in another process: a list-view control with
-// check boxes, or a list box in which a selected entry is a ticked one.
+// The entries of a check list in another process: the renderer's check list
+// (a multiple-selection list box whose selected entries are the ticked ones,
+// see "Window contract" in tests/wine/README.md), or a list-view control
+// with check boxes.
 
 #include <windows.h>
 
@@ -22,8 +24,8 @@ class CheckList {
   std::optional<std::vector<std::string>> Items() const;
   std::optional<bool> IsChecked(int index) const;
   // Changes the entry as a user would, so that the program hears of it:
-  // the list-view's item state (LVN_ITEMCHANGED), or a space on the list
-  // box's caret entry.
+  // Space on the list box's entry (the caret moved to it first), or the
+  // list-view's item state (LVN_ITEMCHANGED).
   bool SetChecked(int index, bool checked) const;
   // The entry whose text matches (accelerators and blanks as elsewhere), or
   // failing that a decimal index.

@@ -7,8 +7,9 @@
 //   /fail    shows an error box and ends with 1603
 //   /silent  skips the start-up question
 //
-// Pages: 0 a name and a check box, 1 a list-view check list and a list box,
-// 2 the end. Finish records what was entered under HKCU\Software\TovexFixture
+// Pages: 0 a name and a check box, 1 two check lists (a list-view with check
+// boxes, and an owner-drawn multiple-selection list box like the renderer's,
+// whose selected entries are the ticked ones), 2 the end. Finish records what was entered under HKCU\Software\TovexFixture
 // and writes done.txt beside the program.
 
 #include <windows.h>
@@ -117,6 +118,22 @@ void Finish() {
   End(0);
 }
 
+void DrawCheckItem(const DRAWITEMSTRUCT& item) {
+  if (item.itemID == static_cast<UINT>(-1)) return;
+  RECT r = item.rcItem;
+  const bool ticked = (item.itemState & ODS_SELECTED) != 0;
+  ::FillRect(item.hDC, &r, ::GetSysColorBrush(COLOR_WINDOW));
+  RECT check{r.left + 2, r.top + 2, r.left + 15, r.top + 15};
+  ::DrawFrameControl(item.hDC, &check, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (ticked ? DFCS_CHECKED : 0));
+  char text[64] = {};
+  ::SendMessageA(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text));
+  RECT label{r.left + 20, r.top, r.right, r.bottom};
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  ::SetTextColor(item.hDC, ::GetSysColor(COLOR_WINDOWTEXT));
+  ::DrawTextA(item.hDC, text, -1, &label, DT_SINGLELINE | DT_VCENTER);
+  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &r);
+}
+
 void CreateControls() {
   g_caption = Control("STATIC", "", WS_VISIBLE, 16, 16, 420, 20, kCaption, "PageCaption");
   g_nameLabel = Control("STATIC", "&Name:", 0, 16, 70, 80, 20, kNameLabel, "NameLabel");
@@ -142,12 +159,12 @@ void CreateControls() {
     ListView_SetCheckState(g_list, i, i != 1);
   }
 
-  g_box = Control("LISTBOX", "", WS_BORDER | WS_TABSTOP | LBS_MULTIPLESEL | LBS_NOTIFY | LBS_HASSTRINGS, 236, 60,
+  g_box = Control("LISTBOX", "", WS_BORDER | WS_TABSTOP | LBS_OWNERDRAWFIXED | LBS_MULTIPLESEL | LBS_NOTIFY | LBS_HASSTRINGS, 236, 60,
                   200, 120, kBox, "ColourBox");
   for (const char* colour : {"Red", "Green", "Blue"}) {
-    ::SendMessageA(g_box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
+    const LRESULT index = ::SendMessageA(g_box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(colour));
+    ::SendMessageA(g_box, LB_SETSEL, colour[0] == 'R', index);
   }
-  ::SendMessageA(g_box, LB_SETSEL, TRUE, 0);
 
   g_back = Control("BUTTON", "< &Back", WS_TABSTOP | BS_PUSHBUTTON, 220, 330, 75, 23, kBack, "BackButton");
   g_next = Control("BUTTON", "&Next >", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 295, 330, 75, 23, kNext,
@@ -177,6 +194,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
           return 0;
       }
       break;
+    case WM_MEASUREITEM:
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 18;
+      return TRUE;
+    case WM_DRAWITEM:
+      DrawCheckItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
     case WM_CLOSE:
       ConfirmCancel();  // the close box never closes without asking
       return 0;
