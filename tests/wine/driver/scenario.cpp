@@ -262,7 +262,10 @@ bool Scenario::FindControl(const std::string& name, Use use, Control& found, std
       seen = Quoted(name) + " is disabled";
       return false;
     }
-    if (!Answers(found.form)) {
+    // An action waits until the window answers (under Wine it can be found
+    // while still inside WM_CREATE); reading needs no answer, so a page can
+    // be watched while the program works.
+    if (use == Use::Act && !Answers(found.form)) {
       seen = "its window is not ready (still being created, or busy)";
       return false;
     }

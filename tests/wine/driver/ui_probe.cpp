@@ -43,6 +43,15 @@ std::optional<LRESULT> Query(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 std::optional<std::string> ReadText(HWND window) {
+  if (_stricmp(ClassName(window).c_str(), "Edit") != 0) {
+    // The window text of another process's label, button or window comes
+    // from the system without a message, so it can be read while the
+    // program is busy in a long step (the installation's phase captions).
+    const int capacity = ::GetWindowTextLengthA(window) + 1;
+    std::string text(static_cast<size_t>(capacity), '\0');
+    text.resize(static_cast<size_t>(std::max(0, ::GetWindowTextA(window, text.data(), capacity))));
+    return text;
+  }
   const auto length = Query(window, WM_GETTEXTLENGTH);
   if (!length) return std::nullopt;
   std::string text(static_cast<size_t>(*length) + 1, '\0');

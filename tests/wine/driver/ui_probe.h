@@ -2,8 +2,9 @@
 // Reading the windows of another process the way a test may: every message
 // that needs an answer goes through SendMessageTimeout with
 // SMTO_ABORTIFHUNG, so a program stuck in a handler can never stall the
-// driver. Texts of another process's controls are read with WM_GETTEXT,
-// because GetWindowText returns nothing for an edit of another process.
+// driver. An edit's text is read with WM_GETTEXT, because GetWindowText
+// returns nothing for an edit of another process; other texts with
+// GetWindowText, which needs no answer from the program.
 
 #include <windows.h>
 
