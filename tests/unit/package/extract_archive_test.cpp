@@ -5,6 +5,7 @@
 
 #include "common/setup_log.h"
 #include "fakes/fake_files.h"
+#include "fakes/fake_machine.h"
 #include "shared/archive_builder.h"
 #include "shared/archive_cases.h"
 
@@ -65,7 +66,6 @@ TEST_F(ExtractArchiveTest, HeaderVariants) {
   };
   for (Row& row : rows) {
     SCOPED_TRACE(row.what);
-    fakes::FakeFiles fresh;
     files = fakes::FakeFiles();
     row.archive.Add("one.txt", "first").Add("dir\\big.bin", big);
     EXPECT_TRUE(Extract(row.archive.str()));
@@ -257,6 +257,21 @@ TEST_F(ExtractArchiveTest, PathsAndFolders) {
   EXPECT_FALSE(ExtractArchive(files, kArchive, "Q:\\nowhere", true, "")) << "destination cannot be created";
   EXPECT_TRUE(ExtractArchive(files, kArchive, "C:\\New\\Folder", true, "")) << "created, backslash added";
   EXPECT_EQ(files.Content("C:\\New\\Folder\\a.txt"), "A");
+}
+
+// The installation driver's way in: the context's files port and setup log,
+// failures with the system's text.
+TEST(ExtractArchiveInContext, LogsTheSystemText) {
+  fakes::FakeMachine machine;
+  machine.files.AddFile("C:\\Setup\\setup.Dat", ArchiveBuilder().Add("a.txt", "A").End().str());
+  EXPECT_TRUE(ExtractArchive(machine.context, "C:\\Setup\\setup.Dat", "C:\\Temp\\x", true, ""));
+  EXPECT_EQ(machine.files.Content("C:\\Temp\\x\\a.txt"), "A");
+  EXPECT_FALSE(ExtractArchive(machine.context, "C:\\Setup\\other.dat", "C:\\Temp\\x", true, ""));
+  ASSERT_FALSE(machine.log.Lines().empty());
+  EXPECT_NE(machine.log.Lines().back().find("other.dat to C:\\Temp\\x\\: the archive cannot be opened (error 2: "
+                                            "The system cannot find the file specified.)"),
+            std::string::npos)
+      << machine.log.Text();
 }
 
 }  // namespace
