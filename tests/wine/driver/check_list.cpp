@@ -45,6 +45,48 @@ bool IsListViewClass(HWND control) { return _stricmp(ClassName(control).c_str(),
 
 }  // namespace
 
+std::optional<std::vector<std::string>> ListEntries(HWND control) {
+  const bool combo = _stricmp(ClassName(control).c_str(), "ComboBox") == 0;
+  const auto count = Query(control, combo ? CB_GETCOUNT : LB_GETCOUNT);
+  if (!count || *count < 0) return std::nullopt;
+  std::vector<std::string> items;
+  for (int i = 0; i < static_cast<int>(*count); ++i) {
+    const auto length = Query(control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i);
+    if (!length || *length < 0) return std::nullopt;
+    // The system carries the entry's text between the processes; Wine hands
+    // the ANSI form back as UTF-16, so ask in UTF-16 to begin with.
+    std::wstring wide(static_cast<size_t>(*length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(control, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()),
+                               SMTO_ABORTIFHUNG, kAnswerMs, &copied) ||
+        static_cast<LRESULT>(copied) < 0) {
+      return std::nullopt;
+    }
+    wide.resize(std::min<size_t>(copied, wide.size()));
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
+                                            static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? bytes : 0);
+    items.push_back(text);
+  }
+  return items;
+}
+
+std::optional<int> FindEntry(const std::vector<std::string>& items, const std::string& item, std::string& seen) {
+  seen.clear();
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (CaptionMatches(item, items[i])) return static_cast<int>(i);
+    if (!seen.empty()) seen += ", ";
+    seen += "'" + items[i] + "'";
+  }
+  if (!item.empty() && item.size() < 6 && item.find_first_not_of("0123456789") == std::string::npos) {
+    const int index = std::stoi(item);
+    if (index < static_cast<int>(items.size())) return index;
+  }
+  seen = "entries " + (seen.empty() ? std::string("none") : seen);
+  return std::nullopt;
+}
+
 CheckList::CheckList(HANDLE process, HWND control) : process_(process), control_(control) {}
 
 bool CheckList::IsCheckList(HWND control) { return IsListBoxClass(control) || IsListViewClass(control); }
@@ -74,28 +116,7 @@ std::optional<std::vector<std::string>> CheckList::Items() const {
     }
     return items;
   }
-  const auto count = Query(control_, LB_GETCOUNT);
-  if (!count || *count == LB_ERR) return std::nullopt;
-  for (int i = 0; i < static_cast<int>(*count); ++i) {
-    const auto length = Query(control_, LB_GETTEXTLEN, i);
-    if (!length || *length == LB_ERR) return std::nullopt;
-    // The system carries LB_GETTEXT's text between the processes; Wine
-    // hands the ANSI form back as UTF-16, so ask in UTF-16 to begin with.
-    std::wstring wide(static_cast<size_t>(*length) + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(control_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
-                               kAnswerMs, &copied) ||
-        static_cast<LRESULT>(copied) == LB_ERR) {
-      return std::nullopt;
-    }
-    wide.resize(std::min<size_t>(copied, wide.size()));
-    std::string text(wide.size() * 2 + 1, '\0');
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
-                                            static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(bytes > 0 ? bytes : 0);
-    items.push_back(text);
-  }
-  return items;
+  return ListEntries(control_);
 }
 
 std::optional<bool> CheckList::IsChecked(int index) const {
@@ -139,18 +160,7 @@ std::optional<int> CheckList::Find(const std::string& item, std::string& seen) c
     seen = "the list does not answer";
     return std::nullopt;
   }
-  seen.clear();
-  for (size_t i = 0; i < items->size(); ++i) {
-    if (CaptionMatches(item, (*items)[i])) return static_cast<int>(i);
-    if (!seen.empty()) seen += ", ";
-    seen += "'" + (*items)[i] + "'";
-  }
-  if (!item.empty() && item.find_first_not_of("0123456789") == std::string::npos) {
-    const int index = std::stoi(item);
-    if (index < static_cast<int>(items->size())) return index;
-  }
-  seen = "entries " + (seen.empty() ? std::string("none") : seen);
-  return std::nullopt;
+  return FindEntry(*items, item, seen);
 }
 
 }  // namespace drive

@@ -12,6 +12,12 @@
 
 namespace drive {
 
+// The entries of a list box or a combo box of another process.
+std::optional<std::vector<std::string>> ListEntries(HWND control);
+// The entry whose text matches (accelerators and blanks as elsewhere), or
+// failing that a decimal index; otherwise seen lists the entries.
+std::optional<int> FindEntry(const std::vector<std::string>& items, const std::string& item, std::string& seen);
+
 class CheckList {
  public:
   // The process handle needs VM operation, read and write access: a

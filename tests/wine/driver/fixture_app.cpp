@@ -20,10 +20,10 @@
 
 namespace {
 
-enum Id { kName = 100, kLatest, kList, kBox, kBack, kNext, kCancel, kCaption, kNameLabel };
+enum Id { kName = 100, kLatest, kList, kBox, kBack, kNext, kCancel, kCaption, kNameLabel, kMode, kModeLabel };
 
 HWND g_main;
-HWND g_caption, g_nameLabel, g_name, g_latest, g_list, g_box, g_back, g_next, g_cancel;
+HWND g_caption, g_nameLabel, g_name, g_latest, g_mode, g_modeLabel, g_list, g_box, g_back, g_next, g_cancel;
 int g_page = 0;
 
 void Name(HWND window, const char* name) {
@@ -63,7 +63,7 @@ void ShowPage() {
   ::SetWindowTextA(g_caption, kCaptions[g_page]);
   const int show0 = g_page == 0 ? SW_SHOW : SW_HIDE;
   const int show1 = g_page == 1 ? SW_SHOW : SW_HIDE;
-  for (HWND w : {g_nameLabel, g_name, g_latest}) ::ShowWindow(w, show0);
+  for (HWND w : {g_nameLabel, g_name, g_latest, g_mode, g_modeLabel}) ::ShowWindow(w, show0);
   for (HWND w : {g_list, g_box}) ::ShowWindow(w, show1);
   ::ShowWindow(g_back, g_page == 0 ? SW_HIDE : SW_SHOW);
   ::SetWindowTextA(g_next, g_page == 2 ? "&Finish" : "&Next >");
@@ -141,6 +141,10 @@ void CreateControls() {
   g_latest = Control("BUTTON", "Check for new version on the Internet", WS_TABSTOP | BS_AUTOCHECKBOX, 16, 110,
                      300, 20, kLatest, "CheckLatest");
   ::SendMessageA(g_latest, BM_SETCHECK, BST_CHECKED, 0);
+  g_mode = Control("COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 16, 150, 140, 120, kMode, "ModeCombo");
+  for (const char* mode : {"Basic", "Advanced"}) ::SendMessageA(g_mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+  ::SendMessageA(g_mode, CB_SETCURSEL, 0, 0);
+  g_modeLabel = Control("STATIC", "Mode: Basic", 0, 170, 152, 200, 20, kModeLabel, "ModeLabel");
 
   g_list = Control(WC_LISTVIEWA, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL,
                    16, 60, 200, 120, kList, "ComponentList");
@@ -179,6 +183,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       switch (LOWORD(wParam)) {
         case kName:
           if (HIWORD(wParam) == EN_CHANGE) Validate();
+          return 0;
+        case kMode:
+          if (HIWORD(wParam) == CBN_SELCHANGE) {
+            char mode[32] = {};
+            ::SendMessageA(g_mode, CB_GETLBTEXT, ::SendMessageA(g_mode, CB_GETCURSEL, 0, 0),
+                           reinterpret_cast<LPARAM>(mode));
+            ::SetWindowTextA(g_modeLabel, (std::string("Mode: ") + mode).c_str());
+          }
           return 0;
         case kBack:
           if (g_page > 0) --g_page;

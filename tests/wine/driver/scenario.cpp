@@ -145,6 +145,8 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   if (verb == "set") return SetText(args[0], second ? *second : std::string());
   if (verb == "tick") return Tick(args[0], second, true);
   if (verb == "untick") return Tick(args[0], second, false);
+  if (verb == "select") return Select(args[0], args[1], false);
+  if (verb == "open") return Select(args[0], args[1], true);
   if (verb == "key") return Key(args[0], second);
   if (verb == "close") return CloseWindow();
   if (verb == "expect-box") return ExpectBox(args[0]);
@@ -446,6 +448,32 @@ bool Scenario::Tick(const std::string& name, const std::string* item, bool check
     }
   }
   return Fail(what + " was not reached by clicking");
+}
+
+bool Scenario::Select(const std::string& name, const std::string& item, bool open) {
+  Control control;
+  if (!WaitForControl(name, Use::Act, control)) return false;
+  const std::string className = ClassName(control.window);
+  const bool combo = _stricmp(className.c_str(), "ComboBox") == 0;
+  if (!combo && _stricmp(className.c_str(), "ListBox") != 0) {
+    return Fail(Quoted(name) + " is a " + className + ", not a list or drop-down list");
+  }
+  if (open && combo) return Fail(Quoted(name) + " is a drop-down list: select its entry instead");
+  const auto items = ListEntries(control.window);
+  if (!items) return Fail(Quoted(name) + " does not answer");
+  std::string seen;
+  const auto index = FindEntry(*items, item, seen);
+  if (!index) return Fail("no entry " + Quoted(item) + " in " + Quoted(name) + "; " + seen);
+  const auto selected = Query(control.window, combo ? CB_SETCURSEL : LB_SETCURSEL, *index);
+  if (!selected || *selected < 0) return Fail(Quoted(name) + " did not take the selection");
+  // Selecting from outside raises no notification: tell the window, as the
+  // control does when a user picks an entry (and double-clicks it to open).
+  HWND form = ::GetAncestor(control.window, GA_ROOT);
+  const WPARAM id = static_cast<WORD>(::GetDlgCtrlID(control.window));
+  const LPARAM from = reinterpret_cast<LPARAM>(control.window);
+  ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE), from);
+  if (open) ::PostMessageA(form, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), from);
+  return true;
 }
 
 bool Scenario::Key(const std::string& key, const std::string* name) {

@@ -63,6 +63,7 @@ class Scenario {
   bool Click(const std::string& name);
   bool SetText(const std::string& name, const std::string& text);
   bool Tick(const std::string& name, const std::string* item, bool checked);
+  bool Select(const std::string& name, const std::string& item, bool open);
   bool Key(const std::string& key, const std::string* name);
   bool CloseWindow();
   bool ExpectBox(const std::string& spec);
