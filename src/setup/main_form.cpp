@@ -402,6 +402,14 @@ void TMainForm::AdvancedModeClick() {
   Get("ConsoleMemo").SetText(Get("BasicMode").Checked() ? s.cHintBasic : s.cHintAdvanced);
 }
 
+void TMainForm::SetPhaseCaption(const std::string& text) {
+  context_->platform.user->ProcessMessages();
+  Get("InstallPanelText").SetCaption(text);
+  if (context_->log != nullptr) context_->log->Write("Phase: " + text);
+}
+
+void TMainForm::StepProgress() { Get("ProgressBar").StepIt(); }
+
 void TMainForm::BrowseButtonClick() {
   if (browseFolder_ == nullptr) return;
   Component& path = Get("PathEdit");

@@ -35,6 +35,12 @@ class TMainForm final : public ui::Form {
   void AdvancedModeClick();
   void BrowseButtonClick();
 
+  // The Installing page's progress, for the installation: the phase caption
+  // is shown after pending window messages were handled (so a confirmed
+  // cancel ends the run between two steps); the bar runs from 0 to 12.
+  void SetPhaseCaption(const std::string& text);
+  void StepProgress();
+
   // Whether Name and E-mail pass the credentials rule.
   static bool CredentialsValid(const std::string& name, const std::string& email);
 

@@ -290,6 +290,24 @@ TEST_F(Wizard, InstallationLeadsToTheFinishedPageEvenWhenItFails) {
   EXPECT_EQ(calls.back(), "RunFinishActions");
 }
 
+TEST_F(Wizard, PhaseCaptionLetsACancelThroughBeforeItShows) {
+  machine.user.answers = {MessageAnswer::Yes};
+  machine.user.onProcessMessages = [this] { form().CloseButtonClick(); };
+  try {
+    form().SetPhaseCaption("Stopping Services...");
+    FAIL() << "the confirmed cancel ends the run";
+  } catch (const ProcessEnded& end) {
+    EXPECT_EQ(end.exitCode, 1602u);
+  }
+  EXPECT_EQ(Get("InstallPanelText").Caption(), "");
+  machine.user.onProcessMessages = nullptr;
+  form().SetPhaseCaption("Extracting Files...");
+  EXPECT_EQ(Get("InstallPanelText").Caption(), "Extracting Files...");
+  for (int i = 0; i < 3; ++i) form().StepProgress();
+  EXPECT_EQ(Get("ProgressBar").Position(), 3);
+  EXPECT_EQ(Get("ProgressBar").Max(), 12);
+}
+
 TEST_F(Wizard, AnErrorInAHandlerIsDiscardedAndTheWizardStays) {
   program.services.CheckForNewVersion = [] { throw std::runtime_error("network down"); };
   EXPECT_EQ(Next(), -1);
