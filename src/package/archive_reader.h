@@ -98,6 +98,9 @@ class ArchiveReader {
 
   // What went wrong, for messages; empty while all is well.
   const std::string& Problem() const { return problem_; }
+  // True when the file itself failed to read (the files port's LastError then
+  // tells why); false when the archive's content is at fault.
+  bool ReadError() const { return readError_; }
   // Offset of the next unread byte.
   uint64_t Offset() const { return offset_ - (end_ - begin_); }
 

@@ -19,8 +19,14 @@ struct Reporter {
   SetupLog* log = nullptr;
   System* system = nullptr;
 
+  // code 0: a fault of the archive itself, with no system error behind it.
   bool Fail(const std::string& what, uint32_t code) const {
-    if (log != nullptr) log->Failure(what, code, system != nullptr && code != 0 ? system->ErrorText(code) : "");
+    if (log == nullptr) return false;
+    if (code == 0) {
+      log->Write("FAILED: " + what);
+    } else {
+      log->Failure(what, code, system != nullptr ? system->ErrorText(code) : "");
+    }
     return false;
   }
 };
@@ -50,7 +56,8 @@ bool Extract(Files& files, const std::string& archivePath, const std::string& de
   std::unique_ptr<InputFile> input = files.OpenForReading(archivePath);
   if (!input) return report.Fail(where + ": the archive cannot be opened", files.LastError());
   ArchiveReader reader(*input);
-  if (!reader.ReadHeader()) return report.Fail(where + ": " + reader.Problem(), files.LastError());
+  const auto readCode = [&] { return reader.ReadError() ? files.LastError() : 0; };
+  if (!reader.ReadHeader()) return report.Fail(where + ": " + reader.Problem(), readCode());
 
   const std::string lowerKeepList = LowerCase(keepList);
   std::string lastFolder;  // the folder the previous entry went to, known to exist
@@ -59,7 +66,7 @@ bool Extract(Files& files, const std::string& archivePath, const std::string& de
     ArchiveEntry entry;
     const ArchiveReader::Step step = reader.Next(entry);
     if (step == ArchiveReader::Step::End) break;
-    if (step == ArchiveReader::Step::Broken) return report.Fail(where + ": " + reader.Problem(), files.LastError());
+    if (step == ArchiveReader::Step::Broken) return report.Fail(where + ": " + reader.Problem(), readCode());
 
     const std::string target = folder + entry.name;
     if (!IsSafeEntryName(entry.name)) {
@@ -89,7 +96,7 @@ bool Extract(Files& files, const std::string& archivePath, const std::string& de
       case ArchiveReader::Data::SinkFailed:
         return report.Fail(where + ": " + target + " cannot be written", files.LastError());
       case ArchiveReader::Data::ReadFailed:
-        return report.Fail(where + ": " + reader.Problem(), files.LastError());
+        return report.Fail(where + ": " + reader.Problem(), readCode());
       case ArchiveReader::Data::Corrupt: {
         // Nothing of a damaged entry is kept: the target ends up empty, and
         // the entries behind it are still extracted.

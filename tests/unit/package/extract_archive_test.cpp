@@ -208,6 +208,10 @@ TEST_F(ExtractArchiveTest, UnsafeNamesAndLongPaths) {
     SCOPED_TRACE(name);
     files = fakes::FakeFiles();
     EXPECT_FALSE(Extract(ArchiveBuilder().Add(name, "x").End().str()));
+    ASSERT_FALSE(log.Lines().empty());
+    const std::string& line = log.Lines().back();
+    EXPECT_NE(line.find("leads outside the folder"), std::string::npos) << line;
+    EXPECT_EQ(line.find("(error"), std::string::npos) << "no system error behind it: " << line;
   }
   for (const char* name : {"a..b", "..a", "con2", "comx", "nulx.txt", "sub\\a.b.c"}) {
     SCOPED_TRACE(name);
