@@ -109,6 +109,9 @@ class Files {
   virtual std::string WindowsFolder() = 0;
   virtual std::string SystemFolder() = 0;
   virtual std::string CurrentFolder() = 0;
+  // Makes the folder the process's current directory (a vendor library that
+  // finds its companions relative to it is loaded and called from there).
+  virtual bool SetCurrentFolder(const std::string& path) = 0;
 
   virtual uint32_t LastError() const = 0;
 };

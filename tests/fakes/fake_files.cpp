@@ -263,4 +263,11 @@ std::vector<FileEntry> FakeFiles::List(const std::string& folder, const std::str
   return entries;
 }
 
+bool FakeFiles::SetCurrentFolder(const std::string& path) {
+  const Node* node = Find(path);
+  if (node == nullptr || !node->folder) return Fail(oserr::kPathNotFound);
+  currentFolder_ = IncludeTrailingBackslash(path);
+  return true;
+}
+
 }  // namespace tovex::fakes

@@ -48,7 +48,8 @@ class FakeFiles final : public Files {
   std::string TempFolder() override { return "C:\\Temp\\"; }
   std::string WindowsFolder() override { return "C:\\Windows\\"; }
   std::string SystemFolder() override { return "C:\\Windows\\System32\\"; }
-  std::string CurrentFolder() override { return "C:\\"; }
+  std::string CurrentFolder() override { return currentFolder_; }
+  bool SetCurrentFolder(const std::string& path) override;
   uint32_t LastError() const override { return lastError_; }
 
   struct Node {
@@ -71,6 +72,7 @@ class FakeFiles final : public Files {
   uint64_t writeLimit_ = UINT64_MAX;
   uint64_t written_ = 0;
   uint32_t lastError_ = 0;
+  std::string currentFolder_ = "C:\\";
 };
 
 }  // namespace tovex::fakes

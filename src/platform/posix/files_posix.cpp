@@ -250,4 +250,8 @@ std::string PosixFiles::CurrentFolder() {
   return folder.back() == '/' ? folder : folder + "/";
 }
 
+bool PosixFiles::SetCurrentFolder(const std::string& path) {
+  return ::chdir(ToPosixPath(path).c_str()) == 0 || Fail();
+}
+
 }  // namespace tovex::posix

@@ -28,6 +28,7 @@ class PosixFiles final : public Files {
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
   std::string CurrentFolder() override;
+  bool SetCurrentFolder(const std::string& path) override;
   uint32_t LastError() const override { return lastError_; }
 
  private:

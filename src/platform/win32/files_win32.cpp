@@ -186,4 +186,8 @@ std::string Win32Files::CurrentFolder() {
   return IncludeTrailingBackslash(std::string(buffer, length <= MAX_PATH ? length : 0));
 }
 
+bool Win32Files::SetCurrentFolder(const std::string& path) {
+  return Check(::SetCurrentDirectoryA(path.c_str()));
+}
+
 }  // namespace tovex::win32

@@ -23,6 +23,7 @@ class Win32Files final : public Files {
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
   std::string CurrentFolder() override;
+  bool SetCurrentFolder(const std::string& path) override;
   uint32_t LastError() const override { return lastError_; }
 
  private:
