@@ -1,0 +1,2 @@
+' Sample script using the Tovex API
+Set api = CreateObject("Tovex.API")
