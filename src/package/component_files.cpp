@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "localization/setup_strings.h"
 #include "package/antivirus_engine.h"
+#include "package/extract_archive.h"
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/user.h"
@@ -185,6 +186,15 @@ void InstallWebMail(SetupContext& context, FileInstallation& run) {
 }
 
 }  // namespace
+
+InstallHooks DefaultInstallHooks(SetupContext& context) {
+  InstallHooks hooks;
+  hooks.ExtractArchive = [&context](const std::string& archive, const std::string& folder, bool overwrite,
+                                    const std::string& keepList) {
+    return ExtractArchive(context, archive, folder, overwrite, keepList);
+  };
+  return hooks;
+}
 
 void EnsureInstallFolder(SetupContext& context) {
   Files& files = FilesOf(context);

@@ -34,6 +34,11 @@ struct InstallHooks {
   std::function<bool(const std::string& name, const std::string& database)> CreateAccessDataSource;
 };
 
+// The archive reader (through the context's files port and setup log) and,
+// once the system area provides them, the ODBC calls; the captions and the
+// progress bar are the driver's to fill.
+InstallHooks DefaultInstallHooks(SetupContext& context);
+
 // The run's values that file installation reads and sets, beside the
 // program-wide ones in SetupContext (InstallPath, SetupFolder, the flags).
 struct FileInstallation {
