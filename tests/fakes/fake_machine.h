@@ -7,8 +7,12 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_pipes.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_services.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
+#include "fakes/fake_windows.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
 
@@ -20,6 +24,10 @@ struct FakeMachine {
   FakeSystem system;
   FakeUser user;
   FakeShell shell;
+  FakeProcesses processes;
+  FakeServices services{clock, processes};
+  FakeWindows windows{clock};
+  FakePipes pipes{clock};
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -32,6 +40,10 @@ struct FakeMachine {
     context.platform.system = &system;
     context.platform.user = &user;
     context.platform.shell = &shell;
+    context.platform.processes = &processes;
+    context.platform.services = &services;
+    context.platform.windows = &windows;
+    context.platform.pipes = &pipes;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
