@@ -1,0 +1,129 @@
+// The upgrade task table against the previous versions that matter: which
+// commands reach which module, in which order, and when the local
+// configuration step runs.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/version.h"
+#include "fakes/fake_machine.h"
+#include "system/server_table.h"
+#include "upgrade/upgrade_tasks.h"
+
+namespace tovex {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+class UpgradeTasksTest : public ::testing::Test {
+ protected:
+  fakes::FakeMachine machine;
+  std::vector<std::string> trace;  // "module:command:task" and "config <folder>"
+
+  UpgradeTasksTest() {
+    for (int id = 0; id < kServerCount; ++id) {
+      machine.services.Add(std::string(kServerTable[id].serviceName), "C:\\Tovex\\x.exe", service::kRunning);
+      machine.pipes.Serve("\\\\.\\pipe\\" + std::string(kServerTable[id].serviceName));
+    }
+  }
+
+  std::vector<std::string> Run(const std::string& previousVersion) {
+    trace.clear();
+    machine.pipes.delivered.clear();
+    EXPECT_TRUE(RunUpgradeTasks(machine.context, previousVersion, "C:\\Tovex\\",
+                                [&](SetupContext&, const std::string& folder) {
+                                  Flush();
+                                  trace.push_back("config " + folder);
+                                }));
+    Flush();
+    return trace;
+  }
+
+ private:
+  // Moves deliveries so far into the trace, decoded, so that the local step
+  // lands between the commands it ran between.
+  void Flush() {
+    for (const auto& delivery : machine.pipes.delivered) {
+      const auto word = [&](size_t at) {
+        uint32_t value = 0;
+        for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(delivery.bytes[at + i]);
+        return value;
+      };
+      int module = -1;
+      for (int id = 0; id < kServerCount; ++id) {
+        if (delivery.path == "\\\\.\\pipe\\" + std::string(kServerTable[id].serviceName)) module = id;
+      }
+      EXPECT_EQ(delivery.bytes.size(), 20u);
+      EXPECT_EQ(word(0), 4096u);
+      EXPECT_EQ(word(4), 1280u);
+      EXPECT_EQ(word(16), 0u);
+      trace.push_back(std::to_string(module) + ":" + std::to_string(word(8)) + ":" + std::to_string(word(12)));
+    }
+    machine.pipes.delivered.clear();
+  }
+};
+
+const std::vector<std::string> kBroadcast = {"0:257:0", "1:257:0", "3:257:0", "4:257:0", "2:257:0"};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Every row's commands after the broadcast, row 1 first.
+const std::vector<std::string> kRow1 = {"4:3841:0", "0:2:0"};
+const std::vector<std::string> kRows2To13 = {"0:3:1",     "0:4:2",    "0:4:3",   "0:4:4",   "4:3845:5",
+                                             "4:3845:6",  "4:3845:8", "0:2:9",   "0:2:10",  "0:4:11",
+                                             "4:3845:12", "4:3845:13", "4:3845:14", "0:4:15"};
+const std::vector<std::string> kRow14 = {"config C:\\Tovex\\config\\"};
+const std::vector<std::string> kRows15And16 = {"0:4:16", "4:3845:17"};
+
+TEST_F(UpgradeTasksTest, CurrentReleaseGetsOnlyTheBroadcast) {
+  EXPECT_THAT(Run("8.5.0-7"), ElementsAreArray(kBroadcast));
+}
+
+TEST_F(UpgradeTasksTest, VersionsAtAndAroundTheLocalStep) {
+  for (const char* version : {"8.3.16", "8.3.16-2", " 8.3.16 "}) {
+    SCOPED_TRACE(version);
+    EXPECT_THAT(Run(version), ElementsAreArray(Join(kBroadcast, kRows15And16)));
+  }
+  EXPECT_THAT(Run("8.3.15-9"), ElementsAreArray(Join(Join(kBroadcast, kRow14), kRows15And16)));
+}
+
+TEST_F(UpgradeTasksTest, OldReleaseRunsRowsTwoToSixteen) {
+  EXPECT_THAT(Run("7.4"), ElementsAreArray(Join(Join(Join(kBroadcast, kRows2To13), kRow14), kRows15And16)));
+}
+
+TEST_F(UpgradeTasksTest, UnparsableVersionRunsEveryRow) {
+  const auto everything = Join(Join(Join(Join(kBroadcast, kRow1), kRows2To13), kRow14), kRows15And16);
+  EXPECT_THAT(Run("abc"), ElementsAreArray(everything));
+  EXPECT_THAT(Run("7.1.2"), ElementsAreArray(everything));
+  EXPECT_THAT(Run("7.1.3"), ElementsAreArray(Join(Join(Join(kBroadcast, kRows2To13), kRow14), kRows15And16)));
+}
+
+TEST_F(UpgradeTasksTest, StoppedModulesLeaveOnlyTheLocalStep) {
+  for (auto& [name, entry] : machine.services.services) entry.state = service::kStopped;
+  EXPECT_THAT(Run("8.3.15"), ElementsAreArray(kRow14));
+}
+
+TEST_F(UpgradeTasksTest, TableIsWhatTheModulesExpect) {
+  const auto table = UpgradeTaskTable();
+  ASSERT_EQ(table.size(), 16u);
+  // Thresholds rise strictly, so a release never gets a row twice or out of order.
+  for (size_t i = 1; i < table.size(); ++i) {
+    EXPECT_FALSE(VersionAtLeast(table[i - 1].threshold, table[i].threshold)) << table[i].threshold;
+  }
+  // Task numbers rise and are never reused.
+  int lastTask = -1;
+  for (const auto& row : table) {
+    for (const auto& action : row.actions) {
+      if (action.kind != UpgradeAction::Kind::ModuleCommand || (action.task == 0 && lastTask <= 0)) continue;
+      EXPECT_GT(static_cast<int>(action.task), lastTask) << row.threshold;
+      lastTask = static_cast<int>(action.task);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tovex
