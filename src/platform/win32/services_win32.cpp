@@ -55,13 +55,15 @@ class Win32ServiceHandle final : public ServiceHandle {
     const HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
     const auto change = advapi == nullptr ? nullptr
                                           : reinterpret_cast<ChangeConfig2>(reinterpret_cast<void*>(
-                                                ::GetProcAddress(advapi, "ChangeServiceConfig2A")));
+                                                ::GetProcAddress(advapi, "ChangeServiceConfig2W")));
     if (change == nullptr) {
       lastError_ = ERROR_PROC_NOT_FOUND;
       return false;
     }
     SC_ACTION restart{SC_ACTION_RESTART, 0};
-    SERVICE_FAILURE_ACTIONSA actions{};
+    // The wide entry: Wine's ANSI one handles only the description, and the
+    // failure actions carry no text of ours anyway.
+    SERVICE_FAILURE_ACTIONSW actions{};
     actions.dwResetPeriod = 0;
     actions.lpRebootMsg = nullptr;
     actions.lpCommand = nullptr;
