@@ -15,7 +15,11 @@
 #include "localization/string_table.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/pipes_win32.h"
+#include "platform/win32/processes_win32.h"
+#include "platform/win32/services_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/windows_win32.h"
 #include "platform/win32/system_win32.h"
 #include "platform/win32/user_win32.h"
 #include "setup/setup_program.h"
@@ -44,6 +48,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tovex::win32::Win32System system;
   tovex::win32::Win32User user;
   tovex::win32::Win32Shell shell;
+  tovex::win32::Win32Services services;
+  tovex::win32::Win32Processes processes;
+  tovex::win32::Win32Windows windows;
+  tovex::win32::Win32Pipes pipes;
   tovex::SetupStrings strings;
   tovex::TLocalizationStrings stringTable;
   tovex::SetupLog log(&files, &clock);
@@ -54,6 +62,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.platform.system = &system;
   context.platform.user = &user;
   context.platform.shell = &shell;
+  context.platform.services = &services;
+  context.platform.processes = &processes;
+  context.platform.windows = &windows;
+  context.platform.pipes = &pipes;
   context.log = &log;
   context.strings = &strings;
   context.stringTable = &stringTable;
