@@ -7,6 +7,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
 #include "localization/setup_strings.h"
@@ -20,6 +21,7 @@ struct FakeMachine {
   FakeSystem system;
   FakeUser user;
   FakeShell shell;
+  FakeRegistry registry;
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -32,6 +34,7 @@ struct FakeMachine {
     context.platform.system = &system;
     context.platform.user = &user;
     context.platform.shell = &shell;
+    context.platform.registry = &registry;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
