@@ -6,7 +6,7 @@
 //
 // Caller: the installation driver, after the files are in place and before
 // the services are installed. COM for the link objects is the shell
-// adapter's business (see platform/win32/shell_win32.h).
+// adapter's business (see platform/win32/shell_win32.cpp).
 
 #include <functional>
 #include <string>
