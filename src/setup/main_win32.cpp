@@ -15,6 +15,7 @@
 #include "localization/string_table.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/system_win32.h"
 #include "platform/win32/user_win32.h"
@@ -44,6 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tovex::win32::Win32System system;
   tovex::win32::Win32User user;
   tovex::win32::Win32Shell shell;
+  tovex::win32::Win32Registry registry;
   tovex::SetupStrings strings;
   tovex::TLocalizationStrings stringTable;
   tovex::SetupLog log(&files, &clock);
@@ -54,6 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.platform.system = &system;
   context.platform.user = &user;
   context.platform.shell = &shell;
+  context.platform.registry = &registry;
   context.log = &log;
   context.strings = &strings;
   context.stringTable = &stringTable;

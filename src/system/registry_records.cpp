@@ -23,13 +23,6 @@ constexpr const char* kNewWebMailKey = "\\Software\\Polvane\\Polvane Web Mail";
 
 constexpr const char* kRecordStrings[] = {"InstallDir", "Version", "Name", "Email", "Country", "Company"};
 
-constexpr size_t kMaxKeptText = 255;
-
-std::string Keep255(std::string text) {
-  if (text.size() > kMaxKeptText) text.resize(kMaxKeptText);
-  return text;
-}
-
 void LogFailure(SetupContext& context, const std::string& what, uint32_t code) {
   if (context.log == nullptr) return;
   context.log->Failure(what, code, context.platform.system != nullptr ? context.platform.system->ErrorText(code) : "");
@@ -142,14 +135,8 @@ struct FlagName {
   bool ComponentFlags::*flag;
 };
 
-// Start-up reads and the installation writes use different orders; both are
-// kept, since a failing write stops the rest.
-constexpr FlagName kFlagsReadOrder[] = {
-    {"NoInstallIM", &ComponentFlags::NoInstallIM},       {"NoInstallCalendar", &ComponentFlags::NoInstallCalendar},
-    {"NoInstallWebMail", &ComponentFlags::NoInstallWebMail}, {"NoInstallAV", &ComponentFlags::NoInstallAV},
-    {"NoInstallIAS", &ComponentFlags::NoInstallIAS},     {"NoInstallControl", &ComponentFlags::NoInstallControl},
-    {"NoInstallMail", &ComponentFlags::NoInstallMail},
-};
+// The installation writes the flags in this order; a failing write stops the
+// rest.
 constexpr FlagName kFlagsWriteOrder[] = {
     {"NoInstallIM", &ComponentFlags::NoInstallIM},       {"NoInstallWebMail", &ComponentFlags::NoInstallWebMail},
     {"NoInstallCalendar", &ComponentFlags::NoInstallCalendar}, {"NoInstallAV", &ComponentFlags::NoInstallAV},
@@ -181,41 +168,23 @@ void MigrateRegistryRecords(SetupContext& context, bool deleteOld) {
   if (registry.KeyExists(RegistryRoot::LocalMachine, kOldWebMailKey)) MigrateWebMailRecord(context, deleteOld);
 }
 
-StartupRecords ReadStartupRecords(SetupContext& context, MainFormRegistries& registries,
-                                  const std::string& folderFieldText) {
-  StartupRecords records;
-  MigrateRegistryRecords(context, false);
+namespace {
 
-  TAdvancedRegistry& path = registries.PathRegistry;
-  path.SetRegistryArea(kPolvaneArea);
-  path.SetRegistrySection(kServerRecordSection);
+TAdvancedRegistry MachineKey(SetupContext& context, const std::string& key) {
+  const size_t slash = key.find_last_of('\\');
+  const std::string area = slash == std::string::npos ? std::string() : key.substr(0, slash);
+  const std::string section = slash == std::string::npos ? key : key.substr(slash + 1);
+  return TAdvancedRegistry(context, "PathRegistry", TRegistryKey::hkLOCAL_MACHINE, area, section);
+}
 
-  records.PreviousVersion = Keep255(path.ReadString("Version"));
-  for (const FlagName& entry : kFlagsReadOrder) context.flags.*entry.flag = path.ReadBool(entry.name);
+}  // namespace
 
-  const std::string installDir = path.ReadString("InstallDir");
-  if (!installDir.empty()) {
-    records.PreviousInstallDir = installDir;
-    records.DefaultInstallFolder = installDir;
-  }
-  records.User.Name = path.ReadString("Name");
-  records.User.Email = path.ReadString("Email");
-  records.User.Company = path.ReadString("Company");
-  records.User.Country = path.ReadString("Country");
+std::string ReadMachineString(SetupContext& context, const std::string& key, const std::string& name) {
+  return MachineKey(context, key).ReadString(name);
+}
 
-  if (installDir.empty()) {
-    ScopedRegistryKey programFiles(path, "\\Software\\Microsoft\\Windows", "CurrentVersion");
-    std::string folder = path.ReadString("ProgramFilesDir");
-    if (folder.empty()) folder = "C:\\Program Files\\";
-    records.DefaultInstallFolder = IncludeTrailingBackslash(folder) + folderFieldText;
-  }
-
-  {
-    ScopedRegistryKey webMail(path, kPolvaneArea, kWebMailRecordSection);
-    records.WebMailVersion = Keep255(path.ReadString("Version"));
-    records.WebMailInstallDir = Keep255(path.ReadString("InstallDir"));
-  }
-  return records;
+bool ReadMachineBool(SetupContext& context, const std::string& key, const std::string& name) {
+  return MachineKey(context, key).ReadBool(name);
 }
 
 bool WriteComponentFlags(SetupContext& context, TAdvancedRegistry& pathRegistry) {

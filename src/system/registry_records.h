@@ -6,7 +6,8 @@
 // HKLM\Software\Tovex and HKLM\Software\PWEBMAIL.
 //
 // Who calls what:
-// - start-up: ReadStartupRecords (it migrates first, without deleting);
+// - start-up (the wizard's hooks): MigrateRegistryRecords(deleteOld = false),
+//   then ReadMachineString / ReadMachineBool for each value it reads;
 // - installation driver: MigrateRegistryRecords(deleteOld = true), then
 //   WriteComponentFlags, before any file is touched;
 // - program group (shortcuts.h): WriteInstallationRecord as its last step.
@@ -29,8 +30,8 @@ inline constexpr const char* kShellFoldersArea = "\\Software\\Microsoft\\Windows
 inline constexpr const char* kMakerHost = "www.polvane.com";
 
 // The three registry components of the wizard form, with the property values
-// of its definition. Start-up re-points PathRegistry at the installation
-// record (ReadStartupRecords).
+// of its definition. The writes below point PathRegistry at the installation
+// record for as long as they need it.
 struct MainFormRegistries {
   explicit MainFormRegistries(SetupContext& context);
   TAdvancedRegistry AdvancedRegistry;         // HKCU ...\Explorer \ Shell Folders
@@ -51,25 +52,13 @@ struct UserDetails {
   std::string Country;
 };
 
-// What start-up takes from the registry besides the component flags.
-struct StartupRecords {
-  std::string PreviousVersion;       // installation record's Version, at most 255 characters
-  std::string PreviousInstallDir;    // its InstallDir; empty on a first installation
-  std::string DefaultInstallFolder;  // the folder the destination page offers
-  UserDetails User;                  // prefills the user-details page
-  std::string WebMailVersion;        // the separate web mail product's record,
-  std::string WebMailInstallDir;     // at most 255 characters each
-};
-
-// Start-up's reads, in their order: the migration (without deletion), the
-// previous version, the seven component flags (into context.flags), the
-// installation folder, the user details, the default program folder when
-// nothing was installed before (ProgramFilesDir, else "C:\Program Files\",
-// followed by folderFieldText, the destination field's text, "Tovex\" by
-// default), and the web mail product's record. Leaves PathRegistry pointed
-// at the installation record.
-StartupRecords ReadStartupRecords(SetupContext& context, MainFormRegistries& registries,
-                                  const std::string& folderFieldText);
+// Start-up's reads (through the wizard's ReadString and ReadBool hooks): a
+// value of a key under the local-machine root, read the way PathRegistry is
+// re-pointed for it (the key's parent as area, its last name as section).
+// Never reports: a missing key or value, or one of another type, gives an
+// empty text or false (a flag stored as the text "1" is false).
+std::string ReadMachineString(SetupContext& context, const std::string& key, const std::string& name);
+bool ReadMachineBool(SetupContext& context, const std::string& key, const std::string& name);
 
 // Writes the seven component exclusion flags (1 or 0) into the installation
 // record from context.flags; the first failure stops the rest silently.

@@ -129,70 +129,25 @@ TEST_F(RegistryRecordsTest, MainFormInstances) {
   }
 }
 
-TEST_F(RegistryRecordsTest, StartupReadsAPreviousInstallation) {
-  OldServerRecord();
-  registry.SetString(HKLM, kOld, "Email", "jane@example.org");
-  registry.SetString(HKLM, kOld, "Company", "Example");
-  registry.SetString(HKLM, kOldWebMail, "Version", "2.0");
-  registry.SetString(HKLM, kOldWebMail, "InstallDir", "C:\\PWebMail\\");
-  // Flags a previous 8.x installation wrote beside the migrated values.
+TEST_F(RegistryRecordsTest, StartupReadsGoThroughTheKeysParentAndName) {
+  registry.SetString(HKLM, kRecord, "Version", "8.3.16");
   registry.SetInteger(HKLM, kRecord, "NoInstallIM", 1);
-  registry.SetInteger(HKLM, kRecord, "NoInstallAV", 1);
+  registry.SetInteger(HKLM, kRecord, "NoInstallAV", 0);
   registry.SetString(HKLM, kRecord, "NoInstallMail", "1");
-  registry.AddKey(HKLM, "\\Software\\Polvane");
-  registry.SetString(HKLM, kRecord, "InstallDir", "D:\\Mail\\");
-  registry.SetString(HKLM, kRecord, "Version", std::string(300, '9'));
-  registry.SetString(HKLM, kWebMail, "Version", "2.0");
-
-  MainFormRegistries registries(machine.context);
-  const StartupRecords records = ReadStartupRecords(machine.context, registries, "Tovex\\");
-  EXPECT_EQ(records.PreviousVersion, std::string(255, '9'));
-  EXPECT_EQ(records.PreviousInstallDir, "D:\\Mail\\");
-  EXPECT_EQ(records.DefaultInstallFolder, "D:\\Mail\\");
-  EXPECT_EQ(records.User.Name, "");
-  EXPECT_EQ(records.WebMailVersion, "2.0");
-  EXPECT_EQ(records.WebMailInstallDir, "");
-  EXPECT_TRUE(machine.context.flags.NoInstallIM);
-  EXPECT_TRUE(machine.context.flags.NoInstallAV);
-  EXPECT_FALSE(machine.context.flags.NoInstallMail) << "a flag stored as a text reads false";
-  EXPECT_FALSE(machine.context.flags.NoInstallWebMail);
-  EXPECT_EQ(registries.PathRegistry.KeyPath(), kRecord) << "left pointed at the installation record";
-}
-
-TEST_F(RegistryRecordsTest, StartupMigratesFirstThenReads) {
-  OldServerRecord();
-  registry.SetString(HKLM, kOldWebMail, "Version", "2.0");
-  MainFormRegistries registries(machine.context);
-  const StartupRecords records = ReadStartupRecords(machine.context, registries, "Tovex\\");
-  EXPECT_EQ(records.PreviousVersion, "7.1.3");
-  EXPECT_EQ(records.User.Name, "Jane");
-  EXPECT_EQ(records.User.Country, "Ireland");
-  EXPECT_EQ(records.WebMailVersion, "2.0");
-  EXPECT_TRUE(registry.HasKey(HKLM, kOld));
-}
-
-TEST_F(RegistryRecordsTest, FirstInstallationOffersTheProgramFilesFolder) {
-  const char* const kCurrentVersion = "\\Software\\Microsoft\\Windows\\CurrentVersion";
-  struct Case {
-    std::optional<std::string> programFiles;
-    std::string expected;
-  } cases[] = {
-      {"D:\\Apps", "D:\\Apps\\Tovex\\"},
-      {"E:\\Programs\\", "E:\\Programs\\Tovex\\"},
-      {"", "C:\\Program Files\\Tovex\\"},
-      {std::nullopt, "C:\\Program Files\\Tovex\\"},
-  };
-  for (const Case& c : cases) {
-    fakes::FakeMachine fresh;
-    if (c.programFiles) fresh.registry.SetString(HKLM, kCurrentVersion, "ProgramFilesDir", *c.programFiles);
-    fresh.registry.SetString(HKLM, kRecord, "Name", "Kept even without InstallDir");
-    MainFormRegistries registries(fresh.context);
-    const StartupRecords records = ReadStartupRecords(fresh.context, registries, "Tovex\\");
-    EXPECT_EQ(records.DefaultInstallFolder, c.expected) << c.programFiles.value_or("(missing)");
-    EXPECT_EQ(records.PreviousInstallDir, "");
-    EXPECT_EQ(records.User.Name, "Kept even without InstallDir");
-    EXPECT_EQ(registries.PathRegistry.KeyPath(), kRecord);
-  }
+  registry.SetString(HKLM, "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "D:\\Apps");
+  SetupContext& c = machine.context;
+  EXPECT_EQ(ReadMachineString(c, kRecord, "Version"), "8.3.16");
+  EXPECT_EQ(ReadMachineString(c, kRecord, "Missing"), "");
+  EXPECT_EQ(ReadMachineString(c, kWebMail, "Version"), "") << "no such key";
+  EXPECT_EQ(ReadMachineString(c, "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"), "D:\\Apps");
+  EXPECT_TRUE(ReadMachineBool(c, kRecord, "NoInstallIM"));
+  EXPECT_FALSE(ReadMachineBool(c, kRecord, "NoInstallAV"));
+  EXPECT_FALSE(ReadMachineBool(c, kRecord, "NoInstallMail")) << "a flag stored as a text reads false";
+  EXPECT_FALSE(ReadMachineBool(c, kRecord, "NoInstallIAS"));
+  registry.FailOn(FakeRegistry::Op::Open, HKLM, kRecord, 5);
+  EXPECT_EQ(ReadMachineString(c, kRecord, "Version"), "") << "an unreadable key reads empty";
+  EXPECT_TRUE(registry.writes.empty()) << "reads never create keys";
+  EXPECT_TRUE(machine.user.shown.empty());
 }
 
 TEST_F(RegistryRecordsTest, ComponentFlagsAreWrittenInOrderAndStopAtAFailure) {

@@ -76,8 +76,8 @@ TEST(RegistryRecords, LandInTheRealRegistry) {
   registry.WriteValue(HKLM, "\\Software\\Tovex", "TOVEXNotify", {RegistryValueType::Binary, "n"});
 
   MainFormRegistries registries(machine.context);
-  const StartupRecords records = ReadStartupRecords(machine.context, registries, "Tovex\\");
-  EXPECT_EQ(records.PreviousVersion, "7.1.3");
+  MigrateRegistryRecords(machine.context, false);
+  EXPECT_EQ(ReadMachineString(machine.context, "\\Software\\Polvane\\Tovex Mail Server", "Version"), "7.1.3");
   const std::string record = "Software\\Polvane\\Tovex Mail Server";
   DWORD type = 0;
   std::string data;
