@@ -39,6 +39,10 @@ class Win32LoadedLibrary final : public LoadedLibrary {
       } else if (argument.kind == LibraryArgument::Kind::Text) {
         storage[i] = argument.text;
         raw[i] = reinterpret_cast<intptr_t>(storage[i].c_str());
+      } else if (argument.kind == LibraryArgument::Kind::Buffer) {
+        storage[i] = argument.text;
+        if (storage[i].size() < argument.outputCapacity) storage[i].resize(argument.outputCapacity, '\0');
+        raw[i] = reinterpret_cast<intptr_t>(storage[i].data());
       } else {
         storage[i].assign(argument.outputCapacity + 1, '\0');
         raw[i] = reinterpret_cast<intptr_t>(storage[i].data());
@@ -49,6 +53,7 @@ class Win32LoadedLibrary final : public LoadedLibrary {
       outputs->clear();
       for (size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i].kind == LibraryArgument::Kind::OutputText) outputs->push_back(storage[i].c_str());
+        if (arguments[i].kind == LibraryArgument::Kind::Buffer) outputs->push_back(storage[i]);
       }
     }
     return static_cast<int32_t>(result);
