@@ -12,7 +12,10 @@
 
 namespace tovex {
 
-enum class RegistryRoot { LocalMachine, CurrentUser, ClassesRoot, Users };
+// The predefined root keys. The last three exist for completeness of the
+// registry component's root-key property; Setup reads and writes only the
+// first two. Dynamic data exists only on the Windows 95 family.
+enum class RegistryRoot { LocalMachine, CurrentUser, ClassesRoot, Users, PerformanceData, CurrentConfig, DynData };
 
 enum class RegistryValueType : uint32_t {
   None = 0,

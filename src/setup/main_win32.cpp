@@ -18,6 +18,7 @@
 #include "platform/win32/pipes_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/services_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/windows_win32.h"
 #include "platform/win32/system_win32.h"
@@ -52,6 +53,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tovex::win32::Win32Processes processes;
   tovex::win32::Win32Windows windows;
   tovex::win32::Win32Pipes pipes;
+  tovex::win32::Win32Registry registry;
   tovex::SetupStrings strings;
   tovex::TLocalizationStrings stringTable;
   tovex::SetupLog log(&files, &clock);
@@ -66,6 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.platform.processes = &processes;
   context.platform.windows = &windows;
   context.platform.pipes = &pipes;
+  context.platform.registry = &registry;
   context.log = &log;
   context.strings = &strings;
   context.stringTable = &stringTable;

@@ -15,6 +15,7 @@
 #include "platform/system.h"
 #include "platform/user.h"
 #include "setup/new_version_check.h"
+#include "system/registry_records.h"
 
 namespace tovex {
 
@@ -75,6 +76,16 @@ std::string WithWindowsLineBreaks(const std::string& text) {
 }  // namespace
 
 SetupProgram::SetupProgram(SetupContext& context) : context(context) {
+  // The registry records (system/registry_records.h), once a registry is wired.
+  if (context.platform.registry != nullptr) {
+    services.MigrateRegistryRecords = [this](bool deleteOld) { MigrateRegistryRecords(this->context, deleteOld); };
+    services.ReadString = [this](const std::string& key, const std::string& name) {
+      return ReadMachineString(this->context, key, name);
+    };
+    services.ReadBool = [this](const std::string& key, const std::string& name) {
+      return ReadMachineBool(this->context, key, name);
+    };
+  }
   services.LoadLanguageFile = [this](const std::string& path) {
     return LoadLanguageFile(this->context, &application, path, true);
   };

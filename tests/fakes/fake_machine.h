@@ -10,6 +10,7 @@
 #include "fakes/fake_pipes.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_services.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
 #include "fakes/fake_windows.h"
@@ -28,6 +29,7 @@ struct FakeMachine {
   FakeServices services{clock, processes};
   FakeWindows windows{clock};
   FakePipes pipes{clock};
+  FakeRegistry registry;
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -44,6 +46,7 @@ struct FakeMachine {
     context.platform.services = &services;
     context.platform.windows = &windows;
     context.platform.pipes = &pipes;
+    context.platform.registry = &registry;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
