@@ -7,6 +7,8 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_libraries.h"
+#include "fakes/fake_network.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
 #include "localization/setup_strings.h"
@@ -20,6 +22,8 @@ struct FakeMachine {
   FakeSystem system;
   FakeUser user;
   FakeShell shell;
+  FakeLibraries libraries;
+  FakeNetwork network;
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -32,6 +36,8 @@ struct FakeMachine {
     context.platform.system = &system;
     context.platform.user = &user;
     context.platform.shell = &shell;
+    context.platform.libraries = &libraries;
+    context.platform.network = &network;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
