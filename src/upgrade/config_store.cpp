@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/setup_log.h"
 #include "common/text.h"
+#include "localization/server_strings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/libraries.h"
@@ -144,6 +145,14 @@ ConfigurationStore::ConfigurationStore(Platform platform, SetupLog* log)
 }
 
 ConfigurationStore::~ConfigurationStore() { ReleaseDatabaseLibrary(); }
+
+void ConfigurationStore::ReadServerMessagesInto(TLocalizationStrings& table, ServerStrings& strings) {
+  readServerMessages = [this, &table, &strings](const std::string& stringsFile) {
+    if (platform_.files != nullptr) {
+      LoadServerStrings(*platform_.files, ExtractFilePath(stringsFile), table, strings, platform_.system);
+    }
+  };
+}
 
 void ConfigurationStore::SetConfigurationFolder(const std::string& path) {
   configFolder_ = IncludeTrailingBackslash(path);

@@ -26,6 +26,8 @@ namespace tovex {
 
 class SetupLog;
 class InputFile;
+class TLocalizationStrings;
+class ServerStrings;
 
 // Reading a domain's accounts one by one (OpenAccounts, NextAccount,
 // CloseAccounts).
@@ -48,6 +50,9 @@ class ConfigurationStore {
   // table; the localization area sets it. Called on every load when the
   // configuration folder holds the file. Does nothing until set.
   std::function<void(const std::string& stringsFile)> readServerMessages;
+  // Sets readServerMessages to the localization area's reader, filling the
+  // table's server message texts.
+  void ReadServerMessagesInto(TLocalizationStrings& table, ServerStrings& strings);
   // The random number in a generated groupware password.
   std::function<uint32_t()> random;
 

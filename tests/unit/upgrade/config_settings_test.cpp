@@ -1,6 +1,7 @@
 // settings.cfg and domains.cfg: loading with the defaults, saving, the older
 // domain table inside settings.cfg, and damaged files.
 #include "config_fixture.h"
+#include "localization/server_strings.h"
 #include "upgrade/md5.h"
 
 namespace tovex::testing {
@@ -341,6 +342,11 @@ TEST_F(ConfigStoreTest, ServerMessagesHookRunsWhenStringsDatIsThere) {
   Put("strings.dat", "stApprovalRequest='x'\r\n");
   store.LoadConfiguration();
   EXPECT_EQ(calls, std::vector<std::string>{std::string(kConfig) + "strings.dat"});
+
+  ServerStrings serverStrings;
+  store.ReadServerMessagesInto(machine.stringTable, serverStrings);
+  store.LoadConfiguration();
+  EXPECT_EQ(serverStrings.Text("stApprovalRequest"), "x");
 }
 
 }  // namespace
