@@ -11,6 +11,8 @@
 #include "fakes/fake_processes.h"
 #include "fakes/fake_services.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_libraries.h"
+#include "fakes/fake_network.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_user.h"
 #include "fakes/fake_windows.h"
@@ -30,6 +32,8 @@ struct FakeMachine {
   FakeWindows windows{clock};
   FakePipes pipes{clock};
   FakeRegistry registry;
+  FakeLibraries libraries;
+  FakeNetwork network;
 
   SetupStrings strings;
   TLocalizationStrings stringTable;
@@ -47,6 +51,8 @@ struct FakeMachine {
     context.platform.windows = &windows;
     context.platform.pipes = &pipes;
     context.platform.registry = &registry;
+    context.platform.libraries = &libraries;
+    context.platform.network = &network;
     context.log = &log;
     context.strings = &strings;
     context.stringTable = &stringTable;
