@@ -15,6 +15,8 @@
 #include "localization/string_table.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/libraries_win32.h"
+#include "platform/win32/network_win32.h"
 #include "platform/win32/pipes_win32.h"
 #include "platform/win32/processes_win32.h"
 #include "platform/win32/services_win32.h"
@@ -49,6 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tovex::win32::Win32System system;
   tovex::win32::Win32User user;
   tovex::win32::Win32Shell shell;
+  tovex::win32::Win32Libraries libraries;
+  tovex::win32::Win32Network network;
   tovex::win32::Win32Services services;
   tovex::win32::Win32Processes processes;
   tovex::win32::Win32Windows windows;
@@ -64,6 +68,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.platform.system = &system;
   context.platform.user = &user;
   context.platform.shell = &shell;
+  context.platform.libraries = &libraries;
+  context.platform.network = &network;
   context.platform.services = &services;
   context.platform.processes = &processes;
   context.platform.windows = &windows;

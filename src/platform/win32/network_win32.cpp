@@ -1,5 +1,7 @@
 #include "platform/win32/network_win32.h"
 
+#include "platform/win32/http_get_win32.h"
+
 #include <windows.h>
 #include <iphlpapi.h>
 
@@ -43,9 +45,6 @@ std::vector<std::string> Win32Network::DnsServers() {
   return servers;
 }
 
-std::optional<std::string> Win32Network::HttpGet(const std::string&) {
-  lastError_ = ERROR_CALL_NOT_IMPLEMENTED;
-  return std::nullopt;
-}
+std::optional<std::string> Win32Network::HttpGet(const std::string& url) { return WinInetGet(url, lastError_); }
 
 }  // namespace tovex::win32
