@@ -94,13 +94,14 @@ TEST_F(RealFolder, LibrariesAdapterCallsEntriesWithTextsIntegersAndBuffers) {
   EXPECT_NE(ReadText(files, root + "db-calls.log").find("DBGetDomains 192"), std::string::npos);
 }
 
-TEST_F(RealFolder, NetworkAdapterReadsDnsServersAndHasNoHttpYet) {
+TEST_F(RealFolder, NetworkAdapterReadsDnsServersAndReportsAClosedPort) {
   for (const auto& server : network.DnsServers()) {
     EXPECT_FALSE(server.empty());
     EXPECT_EQ(server.find_first_not_of("0123456789.:abcdefABCDEF%"), std::string::npos) << server;
   }
+  // Nothing listens on loopback port 1: the request fails at once.
   EXPECT_FALSE(network.HttpGet("http://127.0.0.1:1/"));
-  EXPECT_EQ(network.LastError(), 120u);
+  EXPECT_NE(network.LastError(), 0u);
 }
 
 TEST_F(RealFolder, ConfigurationFolderLoadsAndSavesTheSameBytes) {
