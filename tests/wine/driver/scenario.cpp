@@ -25,10 +25,10 @@ std::string Expand(const std::string& text) {
 }
 
 // "CAPTION | TEXT" or "CAPTION" alone.
-void SplitBar(const std::string& spec, std::string& first, std::optional<std::string>& second) {
-  const size_t bar = spec.find('|');
-  first = NormalizeBlanks(spec.substr(0, bar));
-  if (bar != std::string::npos) second = NormalizeBlanks(spec.substr(bar + 1));
+void SplitBar(const std::string& expectation, std::string& first, std::optional<std::string>& second) {
+  const size_t bar = expectation.find('|');
+  first = NormalizeBlanks(expectation.substr(0, bar));
+  if (bar != std::string::npos) second = NormalizeBlanks(expectation.substr(bar + 1));
 }
 
 bool IsEdit(HWND window) { return _stricmp(ClassName(window).c_str(), "Edit") == 0; }
@@ -298,10 +298,10 @@ bool Scenario::ExpectPage(const std::string& caption) {
   });
 }
 
-bool Scenario::ExpectWindow(const std::string& spec) {
+bool Scenario::ExpectWindow(const std::string& expectation) {
   std::string className;
   std::optional<std::string> title;
-  SplitBar(spec, className, title);
+  SplitBar(expectation, className, title);
   return WaitFor("the window " + className + (title ? " " + Quoted(*title) : ""), [&](std::string& seen) {
     HWND front = FrontForm();
     if (!front) {
@@ -520,10 +520,10 @@ bool Scenario::CloseWindow() {
   return true;
 }
 
-bool Scenario::ExpectBox(const std::string& spec) {
+bool Scenario::ExpectBox(const std::string& expectation) {
   std::string caption;
   std::optional<std::string> text;
-  SplitBar(spec, caption, text);
+  SplitBar(expectation, caption, text);
   return WaitFor("a message box " + Quoted(caption) + (text ? " | " + Quoted(*text) : ""), [&](std::string& seen) {
     HWND box = FrontMessageBox();
     if (!box) {

@@ -56,7 +56,7 @@ class Scenario {
   HWND FrontMessageBox();
 
   bool ExpectPage(const std::string& caption);
-  bool ExpectWindow(const std::string& spec);
+  bool ExpectWindow(const std::string& expectation);
   bool ExpectText(const std::string& name, const std::string& text);
   bool ExpectState(const std::string& verb, const std::string& name);
   bool ExpectChecked(const std::string& name, const std::string* item, bool checked);
@@ -66,7 +66,7 @@ class Scenario {
   bool Select(const std::string& name, const std::string& item, bool open);
   bool Key(const std::string& key, const std::string* name);
   bool CloseWindow();
-  bool ExpectBox(const std::string& spec);
+  bool ExpectBox(const std::string& expectation);
   bool Answer(const std::string& button);
   bool ExpectNoBox();
   bool ExpectExit(const std::string& code);

@@ -49,8 +49,8 @@ bool TakeWord(std::string_view& rest, std::string& word, std::string& error) {
 
 }  // namespace
 
-const std::vector<VerbSpec>& Verbs() {
-  static const std::vector<VerbSpec> verbs = {
+const std::vector<VerbRule>& Verbs() {
+  static const std::vector<VerbRule> verbs = {
       {"timeout", 1, 1},          {"setup-folder", 1, 1},     {"put", 1, 2},
       {"remove", 1, 1},           {"start", 0, 1},            {"expect-window", 1, 1},
       {"expect-page", 1, 1},      {"expect-text", 1, 2},      {"expect-enabled", 1, 1},
@@ -87,26 +87,26 @@ Script ParseScript(std::string_view text) {
     TakeWord(rest, step.verb, error);
 
     const auto& verbs = Verbs();
-    const auto spec = std::find_if(verbs.begin(), verbs.end(),
-                                   [&](const VerbSpec& v) { return step.verb == v.name; });
-    if (spec == verbs.end()) {
+    const auto known = std::find_if(verbs.begin(), verbs.end(),
+                                   [&](const VerbRule& v) { return step.verb == v.name; });
+    if (known == verbs.end()) {
       script.errors.push_back("line " + std::to_string(lineNumber) + ": unknown step '" + step.verb + "'");
       continue;
     }
     while (error.empty() && !Trim(rest).empty()) {
-      if (static_cast<int>(step.args.size()) == spec->maxArgs - 1) {
+      if (static_cast<int>(step.args.size()) == known->maxArgs - 1) {
         step.args.push_back(Unquote(Trim(rest)));
         rest = {};
         break;
       }
-      if (static_cast<int>(step.args.size()) == spec->maxArgs) {
+      if (static_cast<int>(step.args.size()) == known->maxArgs) {
         error = "too many arguments";
         break;
       }
       std::string word;
       if (TakeWord(rest, word, error)) step.args.push_back(word);
     }
-    if (error.empty() && static_cast<int>(step.args.size()) < spec->minArgs) error = "missing argument";
+    if (error.empty() && static_cast<int>(step.args.size()) < known->minArgs) error = "missing argument";
     if (!error.empty()) {
       script.errors.push_back("line " + std::to_string(lineNumber) + ": " + error + " in '" + step.source + "'");
       continue;

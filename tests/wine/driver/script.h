@@ -26,11 +26,11 @@ struct Script {
 Script ParseScript(std::string_view text);
 
 // The verbs the language knows, with how many arguments each takes.
-struct VerbSpec {
+struct VerbRule {
   const char* name;
   int minArgs;
   int maxArgs;
 };
-const std::vector<VerbSpec>& Verbs();
+const std::vector<VerbRule>& Verbs();
 
 }  // namespace drive
