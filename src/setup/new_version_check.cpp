@@ -182,7 +182,13 @@ void CheckForNewVersion(SetupContext& context, const std::string& productsUrl) {
   if (answer != MessageAnswer::Yes) return;
 
   context.log->Write("New-version check: opening " + info->url);
-  context.platform.shell->Open(info->url);
+  // Setup ends even when no browser could be started: the administrator
+  // asked for the download instead of this installation.
+  Shell& shell = *context.platform.shell;
+  if (!shell.Open(info->url)) {
+    const uint32_t code = shell.LastError();
+    context.log->Failure("opening the download page " + info->url, code, context.platform.system->ErrorText(code));
+  }
   EndSetup(context, kExitSuccess);
 }
 

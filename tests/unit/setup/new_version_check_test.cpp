@@ -25,13 +25,14 @@ class ScriptedNetwork final : public Network {
 class RecordingShell final : public Shell {
  public:
   std::vector<std::string> opened;
+  bool accepts = true;
   bool Open(const std::string& target, const std::string&, const std::string&) override {
     opened.push_back(target);
-    return true;
+    return accepts;
   }
   bool SaveLink(const std::string&, const ShellLink&) override { return false; }
   std::optional<ShellLink> LoadLink(const std::string&) override { return std::nullopt; }
-  uint32_t LastError() const override { return 0; }
+  uint32_t LastError() const override { return accepts ? 0 : 1155; }
 };
 
 struct Check {
@@ -122,6 +123,21 @@ TEST(CheckForNewVersion, YesOpensTheDownloadAndEnds) {
   EXPECT_EQ(check.network.requested, std::vector<std::string>{std::string(kDefaultProductsUrl)});
   EXPECT_EQ(check.shell.opened, std::vector<std::string>{"http://127.0.0.1/dl"});
   EXPECT_NE(check.machine.user.shown.at(0).text.find("Tovex Mail Server 8.5.1"), std::string::npos);
+}
+
+TEST(CheckForNewVersion, YesEndsSetupEvenWhenNoBrowserStarts) {
+  Check check;
+  check.shell.accepts = false;
+  check.network.document = Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>");
+  try {
+    CheckForNewVersion(check.machine.context, "");
+    FAIL() << "Yes must end Setup";
+  } catch (const ProcessEnded& ended) {
+    EXPECT_EQ(ended.exitCode, kExitSuccess);
+  }
+  const std::string log = check.machine.log.Text();
+  EXPECT_NE(log.find("opening the download page http://127.0.0.1/dl"), std::string::npos) << log;
+  EXPECT_NE(log.find("1155"), std::string::npos) << log;
 }
 
 TEST(CheckForNewVersion, FailuresAreSilentAndLeaveNoTemporaryFile) {
