@@ -91,4 +91,11 @@ bool RunEngineFileUpdate(SetupContext& context, const std::string& libraryFolder
   return outcome.result && *outcome.result == 0 && outcome.status == kEngineUpdateDone;
 }
 
+bool RunEngineUninstaller(SetupContext& context, const std::string& libraryFolder) {
+  const EngineResult outcome =
+      CallEngine(context, libraryFolder, setiface::kUninstallProgram,
+                 {LibraryArgument::Text(kEngineProduct), LibraryArgument::Null(), LibraryArgument::Int(2)});
+  return outcome.result && *outcome.result == 0 && outcome.status == kEngineUpdateDone;
+}
+
 }  // namespace tovex

@@ -36,4 +36,9 @@ bool RunEngineInstaller(SetupContext& context, const std::string& libraryFolder,
 // "/overwrite". True when it returned 0 with the status kEngineUpdateDone.
 bool RunEngineFileUpdate(SetupContext& context, const std::string& libraryFolder);
 
+// Loads the library from libraryFolder and runs the vendor's uninstaller for
+// the product (a reserved null pointer, mode 2). True when it returned 0 with
+// the status kEngineUpdateDone; the uninstallation does not act on it.
+bool RunEngineUninstaller(SetupContext& context, const std::string& libraryFolder);
+
 }  // namespace tovex

@@ -13,11 +13,12 @@
 namespace tovex {
 
 // One argument of an entry: a text (passed as a NUL-terminated ANSI string),
-// a 32-bit integer, an output text, or a byte buffer (a binary record passed
-// by pointer, which the entry may change). Output texts and buffers come back
-// in LoadedLibrary::Call's outputs, in argument order.
+// a 32-bit integer, an output text, a byte buffer (a binary record passed
+// by pointer, which the entry may change), or a null pointer (a reserved or
+// omitted pointer argument). Output texts and buffers come back in
+// LoadedLibrary::Call's outputs, in argument order.
 struct LibraryArgument {
-  enum class Kind { Text, Integer, OutputText, Buffer } kind = Kind::Integer;
+  enum class Kind { Text, Integer, OutputText, Buffer, Null } kind = Kind::Integer;
   std::string text;
   int32_t integer = 0;
   size_t outputCapacity = 0;  // bytes for an OutputText
@@ -29,6 +30,7 @@ struct LibraryArgument {
   static LibraryArgument Buffer(std::string bytes, size_t capacity = 0) {
     return {Kind::Buffer, std::move(bytes), 0, capacity};
   }
+  static LibraryArgument Null() { return {Kind::Null, {}, 0, 0}; }
 };
 
 inline constexpr size_t kMaxLibraryArguments = 8;

@@ -16,6 +16,7 @@
 #include "platform/user.h"
 #include "setup/new_version_check.h"
 #include "system/registry_records.h"
+#include "system/uninstall.h"
 
 namespace tovex {
 
@@ -85,6 +86,11 @@ SetupProgram::SetupProgram(SetupContext& context) : context(context) {
     services.ReadBool = [this](const std::string& key, const std::string& name) {
       return ReadMachineBool(this->context, key, name);
     };
+  }
+  // The uninstallation (system/uninstall.h), once the ports it needs are wired.
+  if (context.platform.registry != nullptr && context.platform.services != nullptr &&
+      context.platform.libraries != nullptr) {
+    services.Uninstall = [this] { Uninstall(this->context); };
   }
   services.LoadLanguageFile = [this](const std::string& path) {
     return LoadLanguageFile(this->context, &application, path, true);

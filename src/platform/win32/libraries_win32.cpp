@@ -34,6 +34,9 @@ class Win32LoadedLibrary final : public LoadedLibrary {
     for (size_t i = 0; i < arguments.size(); ++i) {
       const LibraryArgument& argument = arguments[i];
       switch (argument.kind) {
+        case LibraryArgument::Kind::Null:
+          raw[i] = 0;
+          break;
         case LibraryArgument::Kind::Integer:
           raw[i] = argument.integer;
           break;

@@ -1,0 +1,48 @@
+// The anti-virus engine's uninstaller through the real loader and the
+// setiface.dll peer: the reserved argument arrives as a null pointer.
+#include <gtest/gtest.h>
+
+#include "common/folders.h"
+#include "package/antivirus_engine.h"
+#include "platform/win32/libraries_win32.h"
+#include "wine/system/wine_system_support.h"
+
+namespace tovex {
+namespace {
+
+std::string FileText(Files& files, const std::string& path) {
+  auto input = files.OpenForReading(path);
+  if (!input) return "(missing)";
+  std::string text(static_cast<size_t>(input->Size()), '\0');
+  size_t got = 0;
+  input->Read(text.data(), text.size(), got);
+  text.resize(got);
+  return text;
+}
+
+TEST(EngineUninstall, CallsTheVendorEntryWithANullReservedPointerFromItsFolder) {
+  wine_tests::RealMachine machine;
+  win32::Win32Libraries libraries;
+  machine.context.platform.libraries = &libraries;
+  const std::string folder = wine_tests::FreshFolder(machine.files, "tovex-engine-");
+  const std::string setup = folder + "avast\\setup\\";
+  ASSERT_TRUE(ForceDirectories(machine.files, setup));
+  std::string built = std::string("Z:") + TOVEX_SETIFACE_PEER;
+  for (char& c : built) c = c == '/' ? '\\' : c;
+  ASSERT_TRUE(machine.files.Copy(built, setup + "setiface.dll", false)) << built;
+  const std::string before = machine.files.CurrentFolder();
+
+  EXPECT_TRUE(RunEngineUninstaller(machine.context, setup));
+  const std::string expected = "setifaceUninstallProgram product=\"Polvane\" reserved=null mode=2 cwd=\"" +
+                               setup.substr(0, setup.size() - 1) + "\" -> 0 status=0x20000000\r\n";
+  EXPECT_EQ(FileText(machine.files, setup + "setiface.calls"), expected);
+  EXPECT_EQ(machine.files.CurrentFolder(), before);
+
+  // Unloaded again, so the engine's folder can go; then nothing is there to call.
+  EXPECT_EQ(::GetModuleHandleA((setup + "setiface.dll").c_str()), nullptr);
+  EXPECT_TRUE(DeleteTree(machine.files, folder, "*.*", true));
+  EXPECT_FALSE(RunEngineUninstaller(machine.context, setup));
+}
+
+}  // namespace
+}  // namespace tovex
