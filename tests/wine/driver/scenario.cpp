@@ -132,6 +132,7 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   if (verb == "put") return Put(args[0], second ? *second : std::string());
   if (verb == "remove") return Remove(args[0]);
   if (verb == "start") return Start(args.empty() ? std::string() : args[0]);
+  if (verb == "start-program") return StartProgram(args[0], second ? *second : std::string());
   if (verb == "expect-window") return ExpectWindow(args[0]);
   if (verb == "expect-page") return ExpectPage(args[0]);
   if (verb == "expect-text") return ExpectText(args[0], second ? *second : std::string());

@@ -79,6 +79,8 @@ class Scenario {
   bool Put(const std::string& file, const std::string& text);
   bool Remove(const std::string& file);
   bool Start(const std::string& arguments);
+  bool StartProgram(const std::string& program, const std::string& arguments);
+  bool Launch(const std::string& program, const std::string& arguments, const std::string& folder);
   bool ExpectFile(const std::string& path, bool present);
   bool ExpectRegistry(const std::string& key, const std::string* value, const std::string* data, bool present);
   bool Run(const std::string& program, const std::string& arguments);

@@ -202,18 +202,31 @@ bool Scenario::Remove(const std::string& file) {
 bool Scenario::Start(const std::string& arguments) {
   if (process_) return Fail("the program was already started; a scenario starts it once");
   if (!EnsureFolder()) return false;
-  const std::string program = setupFolder_ + "\\setup.exe";
+  return Launch(setupFolder_ + "\\setup.exe", arguments, setupFolder_);
+}
+
+bool Scenario::StartProgram(const std::string& program, const std::string& arguments) {
+  if (!EnsureFolder()) return false;
+  if (ProgramRunning()) return Fail("the previous program is still running; a program is started after the last one ended");
+  const std::string path = Resolve(program);
+  const size_t slash = path.find_last_of('\\');
+  return Launch(path, arguments, slash == std::string::npos ? setupFolder_ : path.substr(0, slash));
+}
+
+bool Scenario::Launch(const std::string& program, const std::string& arguments, const std::string& folder) {
   std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        setupFolder_.c_str(), &startup, &info)) {
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info)) {
     return Fail("cannot start " + program + " (error " + std::to_string(::GetLastError()) + ")");
   }
   ::CloseHandle(info.hThread);
   process_.reset(info.hProcess);
   processId_ = info.dwProcessId;
+  exitCode_.reset();
+  box_ = nullptr;
   return true;
 }
 
