@@ -17,6 +17,8 @@
 #include "setup/new_version_check.h"
 #include "system/registry_records.h"
 #include "system/uninstall.h"
+#include "upgrade/config_store.h"
+#include "upgrade/first_domain.h"
 
 namespace tovex {
 
@@ -110,6 +112,18 @@ SetupProgram::SetupProgram(SetupContext& context) : context(context) {
   services.CheckForNewVersion = [this] {
     if (this->context.platform.network != nullptr) CheckForNewVersion(this->context, state.ProductsUrl);
   };
+  services.RunConfigurationWizard = [this] {
+    if (!wizardForm) return;
+    if (application.ShowModal(*wizardForm) != ui::ModalResult::Ok) {
+      Log(this->context, "Configuration wizard closed without saving");
+      return;
+    }
+    if (this->context.config == nullptr) {
+      Log(this->context, "Configuration wizard: no configuration store; nothing was created");
+      return;
+    }
+    ApplyWizardResult(this->context, *this->context.config, wizardForm->Answers());
+  };
 }
 
 void SetupProgram::CreateForms() {
@@ -120,7 +134,7 @@ void SetupProgram::CreateForms() {
   application.Title = "Setup";
   mainForm = std::make_unique<TMainForm>(application, context, services, state);
   browseFolder = std::make_unique<TBrowseFolder>(application, context);
-  wizardForm = std::make_unique<TWizardForm>(application);
+  wizardForm = std::make_unique<TWizardForm>(application, context);
   mainForm->SetBrowseFolder(browseFolder.get());
   mainForm->OnShow = [this] {
     if (started_) return;

@@ -70,6 +70,10 @@ struct SetupServices {
   // --- Wizard page actions ---
   std::function<void()> CheckForNewVersion = [] {};  // entering page 1
   std::function<void()> RunInstallation = [] {};     // entering page 6
+  // Finish step 1, when "Run Installation Wizard" is ticked: the
+  // configuration wizard and, when it closes with OK, the primary domain and
+  // its administrator. Default: nothing.
+  std::function<void()> RunConfigurationWizard = [] {};
   // Entering page 8; it ends the process. Default: ends with success.
   std::function<void()> RunFinishActions;
 };
