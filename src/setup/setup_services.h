@@ -70,12 +70,12 @@ struct SetupServices {
   // --- Wizard page actions ---
   std::function<void()> CheckForNewVersion = [] {};  // entering page 1
   std::function<void()> RunInstallation = [] {};     // entering page 6
-  // Finish step 1, when "Run Installation Wizard" is ticked: the
-  // configuration wizard and, when it closes with OK, the primary domain and
-  // its administrator. Default: nothing.
-  std::function<void()> RunConfigurationWizard = [] {};
   // Entering page 8; it ends the process. Default: ends with success.
   std::function<void()> RunFinishActions;
+  // The post-install configuration wizard (TWizardForm, shown modally, and
+  // the first domain and administrator it asks for); the finish actions call
+  // it while "Run Installation Wizard" is ticked. Default: does nothing.
+  std::function<void()> RunConfigurationWizard = [] {};
 };
 
 }  // namespace tovex

@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -291,6 +292,109 @@ TEST_F(WizardWindow, NoControlIsCutOffOrOverlapsOnAnyPage) {
   CheckLayout(chooser, "folder chooser at " + std::to_string(dpi) + " dpi");
   if (shots != nullptr) SaveBitmap(chooser, std::string(shots) + "\\chooser-" + std::to_string(dpi) + ".bmp");
   renderer->Hide(*program.browseFolder);
+}
+
+// The configuration wizard's real window, shown modally over the wizard and
+// driven from a timer while its own message loop runs, as a user would.
+struct ConfigWizardWindow : WizardWindow {
+  static inline std::function<void()> tick;
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (tick) tick();
+  }
+  HWND Wizard() { return renderer->WindowOf(*program.wizardForm); }
+  HWND W(const std::string& name) { return Control(name, Wizard()); }
+  void Type(const std::string& name, const char* text) {
+    ::SendMessageA(W(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  }
+  void Press(const std::string& name) { ::SendMessageA(W(name), BM_CLICK, 0, 0); }
+  // Shows the wizard modally; the script runs once its loop is going.
+  ui::ModalResult ShowWizard(std::function<void()> script) {
+    tick = std::move(script);
+    ::SetTimer(nullptr, 0, 50, OnTimer);
+    const ui::ModalResult result = program.application.ShowModal(*program.wizardForm);
+    tick = nullptr;
+    return result;
+  }
+};
+
+TEST_F(ConfigWizardWindow, PagesThroughTheWindowsUpToFinish) {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const char* shots = std::getenv("TOVEX_SCREENSHOTS");
+  bool ran = false;
+  const ui::ModalResult result = ShowWizard([&] {
+    ran = true;
+    HWND wizard = Wizard();
+    EXPECT_EQ(ClassOf(wizard), "TWizardForm");
+    EXPECT_EQ(TextOf(wizard), "Wizard");
+    RECT client;
+    ::GetClientRect(wizard, &client);
+    EXPECT_EQ(client.right, ::MulDiv(544, dpi, 96));
+    EXPECT_EQ(client.bottom, ::MulDiv(367, dpi, 96));
+    EXPECT_FALSE(::IsWindowEnabled(main));  // modal over the wizard
+    EXPECT_EQ(::GetFocus(), W("NameEdit"));
+    EXPECT_EQ(TextOf(W("TopMenuLabel")), "Host Name");
+    EXPECT_FALSE(::IsWindowEnabled(W("NextButton")));
+    EXPECT_FALSE(::IsWindowEnabled(W("PreviousButton")));
+    const auto page = [&](const std::string& label) {
+      ::RedrawWindow(wizard, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      CheckLayout(wizard, "configuration wizard " + label + " at " + std::to_string(dpi) + " dpi");
+      if (shots != nullptr) SaveBitmap(wizard, std::string(shots) + "\\wizard-" + label + "-" + std::to_string(dpi) + ".bmp");
+    };
+    page("host");
+    Type("NameEdit", "mail.example.com");
+    EXPECT_TRUE(::IsWindowEnabled(W("NextButton")));
+    Press("NextButton");
+
+    EXPECT_EQ(TextOf(W("TopMenuLabel")), "Primary Domain");
+    EXPECT_TRUE(::IsWindowVisible(W("OtherEdit")));
+    EXPECT_FALSE(::IsWindowVisible(W("NameEdit")));
+    EXPECT_EQ(::GetFocus(), W("OtherEdit"));
+    Type("OtherEdit", "..\\up");
+    EXPECT_FALSE(::IsWindowEnabled(W("NextButton")));
+    EXPECT_TRUE(::IsWindowVisible(W("OtherWarningLabel")));
+    page("domain-refused");
+    Type("OtherEdit", "Example.com");
+    EXPECT_FALSE(::IsWindowVisible(W("OtherWarningLabel")));
+    page("domain");
+    Press("NextButton");
+
+    EXPECT_EQ(TextOf(W("TopMenuLabel")), "Administrator");
+    EXPECT_NE(::GetWindowLongA(W("PassEdit"), GWL_STYLE) & ES_PASSWORD, 0);
+    Type("EmailEdit", "a/b");
+    page("administrator-refused");
+    Type("EmailEdit", "admin");
+    Type("PassEdit", "secret");
+    page("administrator");
+    // Enter presses Next from the edit.
+    MSG message{W("PassEdit"), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    renderer->PreTranslate(message);
+
+    EXPECT_EQ(TextOf(W("TopMenuLabel")), "Wizard Complete");
+    EXPECT_FALSE(::IsWindowVisible(W("PreviousButton")));
+    EXPECT_EQ(TextOf(W("NextButton")), "&Finish");
+    EXPECT_EQ(::GetFocus(), W("NextButton"));
+    page("complete");
+    ::PostMessageA(W("NextButton"), BM_CLICK, 0, 0);
+  });
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(result, ui::ModalResult::Ok);
+  EXPECT_FALSE(::IsWindowVisible(Wizard()));
+  EXPECT_TRUE(::IsWindowEnabled(main));
+  const WizardAnswers answers = program.wizardForm->Answers();
+  EXPECT_EQ(answers.hostName, "mail.example.com");
+  EXPECT_EQ(answers.domain, "Example.com");
+  EXPECT_EQ(answers.userName, "admin");
+  EXPECT_EQ(answers.password, "secret");
+}
+
+TEST_F(ConfigWizardWindow, EscapeAndTheCloseBoxCancel) {
+  EXPECT_EQ(ShowWizard([&] { ::PostMessageA(W("NameEdit"), WM_KEYDOWN, VK_ESCAPE, 0); }), ui::ModalResult::Cancel);
+  EXPECT_EQ(ShowWizard([&] { ::PostMessageA(Wizard(), WM_CLOSE, 0, 0); }), ui::ModalResult::Cancel);
+  EXPECT_TRUE(machine.user.shown.empty());  // no question: nothing was written yet
+  EXPECT_TRUE(::IsWindowEnabled(main));
 }
 
 }  // namespace
