@@ -376,6 +376,8 @@ void FormWindow::CreateControl(Component& component, int index) {
     case Kind::Memo:
     case Kind::Edit:
       ::SendMessageA(control, EM_SETLIMITTEXT, 0, 0);  // licence texts exceed the 32 KB default
+      // Common controls 6 would show a dot; the forms' password edits show "*".
+      if (s.password) ::SendMessageA(control, EM_SETPASSWORDCHAR, '*', 0);
       ++updating_;
       ::SetWindowTextA(control, component.Text().c_str());
       --updating_;

@@ -363,6 +363,7 @@ TEST_F(ConfigWizardWindow, PagesThroughTheWindowsUpToFinish) {
 
     EXPECT_EQ(TextOf(W("TopMenuLabel")), "Administrator");
     EXPECT_NE(::GetWindowLongA(W("PassEdit"), GWL_STYLE) & ES_PASSWORD, 0);
+    EXPECT_EQ(::SendMessageA(W("PassEdit"), EM_GETPASSWORDCHAR, 0, 0), '*');
     Type("EmailEdit", "a/b");
     page("administrator-refused");
     Type("EmailEdit", "admin");
