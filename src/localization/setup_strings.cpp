@@ -76,6 +76,7 @@ void RegisterSetupStrings(SetupStrings& s, TLocalizationStrings& table) {
   table.RegisterString("WHostName", s.WHostName);
   table.RegisterString("WAdministrator", s.WAdministrator);
   table.RegisterString("WWizardComplete", s.WWizardComplete);
+  table.RegisterString("cCommandLineHelp", s.cCommandLineHelp);
 }
 
 }  // namespace tovex

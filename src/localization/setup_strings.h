@@ -80,6 +80,20 @@ struct SetupStrings {
   std::string WHostName = "Host Name";
   std::string WAdministrator = "Administrator";
   std::string WWizardComplete = "Wizard Complete";
+  // The box of "setup.exe /?": every parameter, one a line.
+  std::string cCommandLineHelp =
+      "Setup [parameters]\r\n\r\n"
+      "/SILENT - the wizard without its first question\r\n"
+      "/VERYSILENT /LOADINF=FILE - installs with the answers of FILE, without any window\r\n"
+      "/SAVEINF=FILE - the wizard writes its answers to FILE (never a password)\r\n"
+      "/UNINSTALL - removes the installation after a question\r\n"
+      "/UNINSTALL /VERYSILENT - removes the installation without a question or window\r\n"
+      "/WEBMAILLOGON - opens the local web mail\r\n"
+      "/WEBADMINLOGON - opens the local web administration\r\n"
+      "/InstallDir=FOLDER - the installed server's folder for the actions above\r\n"
+      "/LOG=FILE - in any position: the setup log goes to FILE as well\r\n"
+      "/exportlanguage - writes the language file setup.lng\r\n"
+      "/? - this list";
 };
 
 class TLocalizationStrings;

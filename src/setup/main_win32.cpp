@@ -26,6 +26,7 @@
 #include "platform/win32/system_win32.h"
 #include "platform/win32/user_win32.h"
 #include "setup/setup_program.h"
+#include "setup/unattended.h"
 #include "ui/win32/renderer.h"
 
 namespace {
@@ -82,6 +83,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.SetupFolder = tovex::ExtractFilePath(system.ProgramPath());
 
   tovex::SetupProgram program(context);
+
+  // An unattended run shows no window at all: the forms stay models that the
+  // answers walk through, and every box goes to the setup log.
+  if (tovex::IsVerySilent(system.Parameters())) {
+    tovex::SilentUser silentUser(context);
+    silentUser.decide = tovex::UnattendedDecisions(context);
+    context.platform.user = &silentUser;
+    program.CreateForms();
+    program.ShowMainForm();
+    tovex::EndSetup(context, tovex::kExitSuccess);
+  }
+
   tovex::ui::win32::Win32Renderer renderer(program.application, instance);
   program.CreateForms();
 

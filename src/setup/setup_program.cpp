@@ -15,6 +15,7 @@
 #include "platform/system.h"
 #include "platform/user.h"
 #include "setup/new_version_check.h"
+#include "setup/unattended.h"
 #include "system/registry_records.h"
 #include "system/uninstall.h"
 #include "upgrade/config_store.h"
@@ -209,11 +210,27 @@ void RunStartup(SetupProgram& program) {
   Files& files = *context.platform.files;
   const SetupStrings& s = *context.strings;
   const std::string programFolder = ExtractFilePath(context.platform.system->ProgramPath());
-  const std::vector<std::string> parameters = context.platform.system->Parameters();
+  const std::vector<std::string> allParameters = context.platform.system->Parameters();
+
+  // /LOG=FILE may stand anywhere: the log goes to FILE as well, from its
+  // first line on. It is not a parameter of its own for what follows.
+  std::vector<std::string> parameters;
+  for (const std::string& parameter : allParameters) {
+    const std::optional<std::string> logFile = ParameterValue({parameter}, "/LOG");
+    if (!logFile) {
+      parameters.push_back(parameter);
+    } else if (context.log != nullptr && !logFile->empty() && !context.log->Attach(*logFile)) {
+      const uint32_t code = files.LastError();
+      context.log->Failure("Writing the setup log to " + *logFile, code, context.platform.system->ErrorText(code));
+    }
+  }
   const std::string first = parameters.empty() ? std::string() : parameters.front();
+  const bool verySilent = SameText(first, "/VERYSILENT");
+  const std::optional<std::string> saveAnswers =
+      parameters.empty() ? std::nullopt : ParameterValue({first}, "/SAVEINF");
 
   Log(context, std::string("Setup ") + std::string(SetupVersion) + " started from " + programFolder);
-  for (const std::string& parameter : parameters) Log(context, "Parameter: " + parameter);
+  for (const std::string& parameter : allParameters) Log(context, "Parameter: " + parameter);
 
   // 1. Language: a language file beside the program replaces the texts; the
   //    export writes what is loaded, so an existing file is read first.
@@ -231,6 +248,13 @@ void RunStartup(SetupProgram& program) {
     const bool written = services.SaveLanguageFile(languageFile);
     if (!written) Log(context, "The language file could not be written");
     EndSetup(context, written ? kExitSuccess : kExitFatal);
+  }
+
+  if (first == "/?") {
+    Log(context, "Command line: the list of parameters");
+    context.platform.user->ShowMessage(s.cCommandLineHelp, FormatText(s.cSetup, {s.cName}), MessageButtons::Ok,
+                                       MessageIcon::Information);
+    EndSetup(context, kExitSuccess);
   }
 
   // 2, 3. Products information.
@@ -253,12 +277,23 @@ void RunStartup(SetupProgram& program) {
     ApplicationExceptionHandler(context, error);
   };
 
+  // An unattended run checks its answers before anything on the machine
+  // changes; a refused file ends the run here.
+  std::optional<UnattendedAnswers> answers;
+  if (verySilent) {
+    answers = LoadAnswersOrEnd(context, parameters);
+    InstallUnattendedHooks(program, *answers);
+  }
+
   // 5. Records of the old registry layout are read at their new place.
   services.MigrateRegistryRecords(false);
 
   // 6. Command line: only the first parameter counts.
-  if (!parameters.empty() && LowerCase(first) != "/silent") RunCommandLineAction(program, first);
-  const bool silent = !parameters.empty();
+  if (!parameters.empty() && LowerCase(first) != "/silent" && !verySilent && !saveAnswers) {
+    RunCommandLineAction(program, first);
+  }
+  // /SAVEINF runs the wizard as usual, with its question.
+  const bool silent = !parameters.empty() && !saveAnswers;
 
   // 7. Window caption and welcome title.
   form.SetCaption(FormatText(s.cPSetup, {s.cName, std::string(SetupVersion)}));
@@ -374,6 +409,15 @@ void RunStartup(SetupProgram& program) {
   form.ShowPage();
   form.AdvancedModeClick();
   Log(context, "Wizard ready; destination " + form.Get("PathEdit").Caption());
+
+  if (saveAnswers) {
+    if (saveAnswers->empty()) {
+      Log(context, "Command line: /SAVEINF names no file; no answers are written");
+    } else {
+      InstallSaveAnswersHooks(program, *saveAnswers);
+    }
+  }
+  if (answers) RunUnattended(program, *answers);
 }
 
 }  // namespace tovex

@@ -79,6 +79,7 @@ Scenario::Scenario(Options options) : options_(std::move(options)), timeout_(opt
 
 Scenario::~Scenario() {
   if (ProgramRunning()) ::TerminateProcess(process_.get(), 1);
+  if (windowWatch_.joinable()) windowWatch_.join();
 }
 
 bool Scenario::Play(const Script& script) {
@@ -154,6 +155,7 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   if (verb == "answer") return Answer(args[0]);
   if (verb == "expect-no-box") return ExpectNoBox();
   if (verb == "expect-exit") return ExpectExit(args[0]);
+  if (verb == "expect-exit-unseen") return ExpectExitUnseen(args[0]);
   if (verb == "expect-file") return ExpectFile(args[0], true);
   if (verb == "expect-no-file") return ExpectFile(args[0], false);
   if (verb == "expect-reg") return ExpectRegistry(args[0], second, third, true);
@@ -593,6 +595,14 @@ bool Scenario::ExpectExit(const std::string& code) {
     return Fail("expected exit code " + std::to_string(expected) + "; the program ended with " +
                 std::to_string(*exitCode_));
   }
+  return true;
+}
+
+bool Scenario::ExpectExitUnseen(const std::string& code) {
+  if (!ExpectExit(code)) return false;
+  if (windowWatch_.joinable()) windowWatch_.join();
+  std::lock_guard<std::mutex> lock(windowSeenMutex_);
+  if (!windowSeen_.empty()) return Fail("expected no window of the program at any moment; it showed " + windowSeen_);
   return true;
 }
 

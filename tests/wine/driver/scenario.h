@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/win32/scoped_handles.h"
 #include "script.h"
@@ -70,6 +72,7 @@ class Scenario {
   bool Answer(const std::string& button);
   bool ExpectNoBox();
   bool ExpectExit(const std::string& code);
+  bool ExpectExitUnseen(const std::string& code);
 
   // The machine: setup folder, files, registry, other programs
   // (scenario_machine.cpp).
@@ -100,6 +103,11 @@ class Scenario {
   HWND box_ = nullptr;             // the message box of the last expect-box
   std::optional<DWORD> runExit_;
   std::string runOutput_;
+  // Watches the program's top-level windows from its first instruction to
+  // its end (for expect-exit-unseen): the first visible one it saw.
+  std::thread windowWatch_;
+  std::mutex windowSeenMutex_;
+  std::string windowSeen_;
 };
 
 }  // namespace drive

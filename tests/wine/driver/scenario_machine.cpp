@@ -218,15 +218,53 @@ bool Scenario::Launch(const std::string& program, const std::string& arguments, 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &info)) {
+  // Started suspended, so that the window watch sees the program from its
+  // first instruction on.
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &info)) {
     return Fail("cannot start " + program + " (error " + std::to_string(::GetLastError()) + ")");
   }
-  ::CloseHandle(info.hThread);
   process_.reset(info.hProcess);
   processId_ = info.dwProcessId;
   exitCode_.reset();
   box_ = nullptr;
+  // The watch of the program before (which has ended) is done.
+  if (windowWatch_.joinable()) windowWatch_.join();
+  {
+    std::lock_guard<std::mutex> lock(windowSeenMutex_);
+    windowSeen_.clear();
+  }
+  HANDLE watched = nullptr;
+  ::DuplicateHandle(::GetCurrentProcess(), info.hProcess, ::GetCurrentProcess(), &watched, SYNCHRONIZE, FALSE, 0);
+  windowWatch_ = std::thread([this, watched, processId = info.dwProcessId] {
+    struct Search {
+      DWORD processId;
+      std::string seen;
+    } search{processId, {}};
+    do {
+      ::EnumWindows(
+          [](HWND window, LPARAM parameter) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != found->processId || !::IsWindowVisible(window)) return TRUE;
+            char className[128] = {};
+            char title[256] = {};
+            ::GetClassNameA(window, className, sizeof className);
+            ::GetWindowTextA(window, title, sizeof title);
+            found->seen = std::string(className) + " '" + title + "'";
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&search));
+      if (!search.seen.empty()) {
+        std::lock_guard<std::mutex> lock(windowSeenMutex_);
+        if (windowSeen_.empty()) windowSeen_ = search.seen;
+      }
+    } while (watched != nullptr && ::WaitForSingleObject(watched, 5) == WAIT_TIMEOUT);
+    if (watched != nullptr) ::CloseHandle(watched);
+  });
+  ::ResumeThread(info.hThread);
+  ::CloseHandle(info.hThread);
   return true;
 }
 
