@@ -228,6 +228,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   ::InitCommonControlsEx(&controls);
   const std::string arguments = commandLine;
+  // A run without any window, as an unattended Setup makes one.
+  if (arguments.find("/nowindow") != std::string::npos) return 0;
 
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = WindowProc;

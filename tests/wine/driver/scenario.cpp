@@ -599,10 +599,31 @@ bool Scenario::ExpectExit(const std::string& code) {
 }
 
 bool Scenario::ExpectExitUnseen(const std::string& code) {
-  if (!ExpectExit(code)) return false;
+  DWORD expected = 0;
+  if (!ParseCode(code, expected)) return Fail("the exit code must be a number, not " + Quoted(code));
+  if (!process_) return Fail("the program has not been started (no start step before this one)");
+  auto windowSeen = [this](std::string& seen) {
+    std::lock_guard<std::mutex> lock(windowSeenMutex_);
+    seen = windowSeen_;
+    return !seen.empty();
+  };
+  std::string seen;
+  const DWORD limit = static_cast<DWORD>(timeout_ * 1000);
+  const DWORD started = ::GetTickCount();
+  while (ProgramRunning()) {
+    if (windowSeen(seen)) return Fail("expected no window of the program at any moment; it showed " + seen);
+    if (::GetTickCount() - started > limit) {
+      return Fail("expected the program to end with exit code " + code + " within " +
+                  std::to_string(static_cast<int>(timeout_)) + " s; it is still running");
+    }
+    ::WaitForSingleObject(process_.get(), 10);
+  }
   if (windowWatch_.joinable()) windowWatch_.join();
-  std::lock_guard<std::mutex> lock(windowSeenMutex_);
-  if (!windowSeen_.empty()) return Fail("expected no window of the program at any moment; it showed " + windowSeen_);
+  if (windowSeen(seen)) return Fail("expected no window of the program at any moment; it showed " + seen);
+  if (*exitCode_ != expected) {
+    return Fail("expected exit code " + std::to_string(expected) + "; the program ended with " +
+                std::to_string(*exitCode_));
+  }
   return true;
 }
 
