@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "common/folders.h"
 #include "common/paths.h"
 #include "common/setup_log.h"
 #include "common/text.h"
@@ -219,7 +220,11 @@ void RunStartup(SetupProgram& program) {
     const std::optional<std::string> logFile = ParameterValue({parameter}, "/LOG");
     if (!logFile) {
       parameters.push_back(parameter);
-    } else if (context.log != nullptr && !logFile->empty() && !context.log->Attach(*logFile)) {
+    } else if (context.log != nullptr && !logFile->empty()) {
+      // An administrator names a log folder that need not exist yet.
+      const std::string folder = ExtractFilePath(*logFile);
+      if (folder.size() > 3 && !files.FolderExists(folder)) ForceDirectories(files, ExcludeTrailingBackslash(folder));
+      if (context.log->Attach(*logFile)) continue;
       const uint32_t code = files.LastError();
       context.log->Failure("Writing the setup log to " + *logFile, code, context.platform.system->ErrorText(code));
     }

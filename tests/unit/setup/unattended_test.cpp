@@ -166,8 +166,7 @@ TEST(CommandLine, LogGoesToTheNamedFileFromAnyPosition) {
   EXPECT_TRUE(silent.machine.user.shown.empty());  // /SILENT counts as the first parameter
   EXPECT_TRUE(silent.machine.files.Content("C:\\Logs\\setup.log"));
 
-  WizardFixture first;
-  first.machine.files.AddFolder("C:\\Logs");
+  WizardFixture first;  // the log's folder is made
   EXPECT_EQ(first.Start({"/LOG=C:\\Logs\\setup.log"}), -1);  // the wizard, with its question
   ASSERT_EQ(first.machine.user.shown.size(), 1u);
   const std::optional<std::string> written = first.machine.files.Content("C:\\Logs\\setup.log");
