@@ -72,11 +72,11 @@ void RegisterSetupStrings(SetupStrings& s, TLocalizationStrings& table) {
   table.RegisterString("cSetupType", s.cSetupType);
   table.RegisterString("cComponentSetup", s.cComponentSetup);
   table.RegisterString("cSetupFinished", s.cSetupFinished);
+  table.RegisterString("cCommandLineHelp", s.cCommandLineHelp);
   table.RegisterString("WPrimaryDomain", s.WPrimaryDomain);
   table.RegisterString("WHostName", s.WHostName);
   table.RegisterString("WAdministrator", s.WAdministrator);
   table.RegisterString("WWizardComplete", s.WWizardComplete);
-  table.RegisterString("cCommandLineHelp", s.cCommandLineHelp);
 }
 
 }  // namespace tovex
