@@ -10,6 +10,8 @@
 #include "setup/main_form.h"
 #include "setup/new_version_check.h"
 #include "setup/setup_program.h"
+#include "setup/wizard_form.h"
+#include "upgrade/first_domain.h"
 
 namespace tovex {
 
@@ -187,6 +189,20 @@ void InstallSaveAnswersHooks(SetupProgram& program, const std::string& path) {
     SaveAnswersFile(program.context, path, AnswersFromWizard(program));
     if (install) install();
   };
+  // The configuration wizard's answers join the file once it closed with OK;
+  // the password stays out of it (the file names a variable instead).
+  auto configure = services.RunConfigurationWizard;
+  services.RunConfigurationWizard = [&program, path, configure] {
+    if (configure) configure();
+    if (!program.wizardForm || program.wizardForm->GetModalResult() != ui::ModalResult::Ok) return;
+    const WizardAnswers typed = program.wizardForm->Answers();
+    UnattendedAnswers answers = AnswersFromWizard(program);
+    answers.RunConfigurationWizard = true;
+    answers.HostName = Trim(typed.hostName);
+    answers.Domain = Trim(typed.domain);
+    answers.Administrator = Trim(typed.userName);
+    SaveAnswersFile(program.context, path, answers);
+  };
   auto finish = services.RunFinishActions;
   services.RunFinishActions = [&program, path, finish] {
     SaveAnswersFile(program.context, path, AnswersFromWizard(program));
@@ -204,6 +220,7 @@ void InstallUnattendedHooks(SetupProgram& program, const UnattendedAnswers& answ
   // The new-version question is answered by the file: Log goes on with this
   // release, Stop ends the run when a newer one is offered. The download
   // page is never opened: nobody is there to see it.
+  InstallConfigurationAnswers(program, answers);
   program.services.CheckForNewVersion = [&program, &context, check] {
     if (check == UnattendedAnswers::NewVersionCheck::No || context.platform.network == nullptr) return;
     const std::string& configured = program.state.ProductsUrl;
@@ -220,6 +237,24 @@ void InstallUnattendedHooks(SetupProgram& program, const UnattendedAnswers& answ
       Log(context, "New-version check: CheckForNewVersion=Stop; nothing was installed");
       EndSetup(context, kExitCancelled);
     }
+  };
+}
+
+void InstallConfigurationAnswers(SetupProgram& program, const UnattendedAnswers& answers) {
+  SetupContext& context = program.context;
+  WizardAnswers typed;
+  typed.hostName = answers.HostName;
+  typed.domain = answers.Domain;
+  typed.userName = answers.Administrator;
+  typed.password = answers.Password;
+  program.services.RunConfigurationWizard = [&context, typed] {
+    if (context.config == nullptr) {
+      Log(context, "Configuration wizard: no configuration store; nothing was created");
+      return;
+    }
+    Log(context, "Configuration wizard answered by the answers file: domain " + typed.domain + ", administrator " +
+                     typed.userName);
+    ApplyWizardResult(context, *context.config, typed);
   };
 }
 

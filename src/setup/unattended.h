@@ -72,6 +72,9 @@ bool SaveAnswersFile(SetupContext& context, const std::string& path, const Unatt
 // finish page and after the configuration wizard.
 void InstallSaveAnswersHooks(SetupProgram& program, const std::string& path);
 
+// The configuration wizard's hook, answered by [Configuration].
+void InstallConfigurationAnswers(SetupProgram& program, const UnattendedAnswers& answers);
+
 // Replaces the hooks that would ask (the new-version question, the
 // configuration wizard) by the answers.
 void InstallUnattendedHooks(SetupProgram& program, const UnattendedAnswers& answers);

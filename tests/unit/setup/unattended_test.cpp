@@ -4,6 +4,8 @@
 
 #include "platform/network.h"
 #include "setup/main_form.h"
+#include "setup/wizard_form.h"
+#include "upgrade/config_store.h"
 #include "wizard_fixture.h"
 
 namespace tovex {
@@ -210,6 +212,62 @@ TEST(CommandLine, SaveInfWritesTheAnswersAtInstallWithoutAPassword) {
       ReadAnswersFile(*run.machine.files.Content("C:\\saved.ini"), [](const std::string&) { return std::nullopt; });
   ASSERT_TRUE(finished.answers);
   EXPECT_TRUE(finished.answers->ViewReleaseNotes);
+}
+
+// The configuration wizard's hook with a real store over the fake files.
+struct WithStore {
+  ConfigurationStore store;
+  explicit WithStore(WizardFixture& run) : store(run.machine.context.platform, &run.machine.log) {
+    run.machine.context.config = &store;
+    run.machine.context.InstallPath = "C:\\Tovex\\";
+    run.machine.files.AddFolder("C:\\Tovex\\config");
+  }
+};
+
+TEST(Unattended, TheConfigurationWizardIsAnsweredByTheFile) {
+  SilentRun run;
+  WithStore with(run);
+  const AnswersReading reading =
+      ReadAnswersFile(kAnswers, [](const std::string&) { return std::optional<std::string>("pw"); });
+  ASSERT_TRUE(reading.answers);
+  run.Start({"/SILENT"});
+  InstallConfigurationAnswers(run.program, *reading.answers);
+  run.program.services.RunConfigurationWizard();
+  EXPECT_EQ(with.store.DomainName(0), "example.com");
+  EXPECT_TRUE(run.machine.files.FileExists("C:\\Tovex\\config\\example.com\\users.cfg"));
+  EXPECT_TRUE(run.machine.user.shown.empty());
+}
+
+TEST(CommandLine, SaveInfAddsTheConfigurationWizardsAnswersButNoPassword) {
+  WizardFixture run;
+  WithStore with(run);
+  EXPECT_EQ(run.Start({"/SAVEINF=C:\\saved.ini"}), -1);
+  run.Get("NameEdit").SetText("Jane Doe");
+  run.Get("EmailEdit").SetText("jane@example.com");
+  run.program.application.ModalScript = [&run](ui::Form& form) {
+    auto& w = static_cast<TWizardForm&>(form);
+    w.Get("NameEdit").UserSetText("mail.example.com");
+    w.NextButton().Click();
+    w.Get("OtherEdit").UserSetText("Example.com");
+    w.NextButton().Click();
+    w.Get("EmailEdit").UserSetText("admin");
+    w.Get("PassEdit").UserSetText("typed-secret");
+    w.NextButton().Click();
+    w.NextButton().Click();
+  };
+  run.program.services.RunConfigurationWizard();
+  EXPECT_EQ(with.store.DomainName(0), "example.com");
+  const std::optional<std::string> saved = run.machine.files.Content("C:\\saved.ini");
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(saved->find("typed-secret"), std::string::npos) << *saved;
+  const AnswersReading reading =
+      ReadAnswersFile(*saved, [](const std::string&) { return std::optional<std::string>("from-env"); });
+  ASSERT_TRUE(reading.answers) << *saved;
+  EXPECT_TRUE(reading.answers->RunConfigurationWizard);
+  EXPECT_EQ(reading.answers->HostName, "mail.example.com");
+  EXPECT_EQ(reading.answers->Domain, "Example.com");
+  EXPECT_EQ(reading.answers->Administrator, "admin");
+  EXPECT_EQ(reading.answers->PasswordVariable, "TOVEX_ADMIN_PASSWORD");
 }
 
 }  // namespace
