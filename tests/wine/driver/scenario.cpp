@@ -131,6 +131,13 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   }
   if (verb == "setup-folder") return PrepareFolder(args[0]);
   if (verb == "put") return Put(args[0], second ? *second : std::string());
+  if (verb == "setenv") {
+    // Programs started later inherit it (an answers file's password variable).
+    if (!::SetEnvironmentVariableA(args[0].c_str(), second ? second->c_str() : nullptr)) {
+      return Fail("cannot set the environment variable " + Quoted(args[0]));
+    }
+    return true;
+  }
   if (verb == "remove") return Remove(args[0]);
   if (verb == "start") return Start(args.empty() ? std::string() : args[0]);
   if (verb == "start-program") return StartProgram(args[0], second ? *second : std::string());

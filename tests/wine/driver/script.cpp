@@ -63,7 +63,7 @@ const std::vector<VerbRule>& Verbs() {
       {"expect-reg", 2, 3},       {"expect-no-reg", 1, 2},    {"run", 1, 2},
       {"expect-output", 1, 1},    {"expect-run-exit", 1, 1},  {"screenshot", 1, 1},
       {"select", 2, 2},           {"open", 2, 2},             {"start-program", 1, 2},
-      {"expect-exit-unseen", 1, 1},
+      {"expect-exit-unseen", 1, 1}, {"setenv", 1, 2},
   };
   return verbs;
 }
