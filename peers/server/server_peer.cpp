@@ -7,6 +7,8 @@
 // service name, one client at a time, and keeps a window of its class and
 // title (the modules do, also as services).
 //
+// Started with "/console" it is the console program in any case.
+//
 // Everything it gets is appended to <program>.log beside it, one line each:
 //   start service <name> | start console | pipe <hex bytes> |
 //   message <msg> <first> <second> | stop | close | exit
@@ -238,7 +240,7 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   char path[MAX_PATH + 1] = {};
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string program = path;
@@ -253,6 +255,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   programBase = EndsWith(file, ".exe") ? file.substr(0, file.size() - 4) : file;
   serviceName = std::string(row.serviceName);
 
+  // "/console" runs the console program beside a running service: Wine's
+  // dispatcher would otherwise take it for the service started last and wait
+  // on that service's control pipe.
+  if (lstrcmpiA(commandLine, "/console") == 0) return RunConsole();
   char emptyName[] = "";
   SERVICE_TABLE_ENTRYA table[] = {{emptyName, ServiceMain}, {nullptr, nullptr}};
   if (::StartServiceCtrlDispatcherA(table)) return 0;
