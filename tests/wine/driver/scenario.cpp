@@ -169,6 +169,7 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   if (verb == "expect-no-reg") return ExpectRegistry(args[0], second, nullptr, false);
   if (verb == "run") return Run(args[0], second ? *second : std::string());
   if (verb == "expect-output") return ExpectOutput(args[0]);
+  if (verb == "expect-no-output") return ExpectNoOutput(args[0]);
   if (verb == "expect-run-exit") return ExpectRunExit(args[0]);
   if (verb == "screenshot") return true;  // Play saves it under the step's label
   return Fail("the driver does not know the step '" + verb + "'");

@@ -88,6 +88,7 @@ class Scenario {
   bool ExpectRegistry(const std::string& key, const std::string* value, const std::string* data, bool present);
   bool Run(const std::string& program, const std::string& arguments);
   bool ExpectOutput(const std::string& text);
+  bool ExpectNoOutput(const std::string& text);
   bool ExpectRunExit(const std::string& code);
 
   void Screenshot(size_t number, const std::string& label);

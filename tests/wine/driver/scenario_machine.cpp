@@ -377,6 +377,15 @@ bool Scenario::ExpectOutput(const std::string& text) {
   return Fail("expected the output of the last run to contain " + Quoted(text));
 }
 
+bool Scenario::ExpectNoOutput(const std::string& text) {
+  if (!runExit_) return Fail("no program has been run (no run step before this one)");
+  std::string pattern = "*";
+  pattern += NormalizeBlanks(text);
+  pattern += '*';
+  if (!WildcardMatch(pattern, NormalizeBlanks(runOutput_))) return true;
+  return Fail("expected the output of the last run not to contain " + Quoted(text));
+}
+
 bool Scenario::ExpectRunExit(const std::string& code) {
   if (!runExit_) return Fail("no program has been run (no run step before this one)");
   const unsigned long expected = std::strtoul(code.c_str(), nullptr, 0);
