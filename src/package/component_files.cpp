@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/user.h"
+#include "system/odbc.h"
 
 namespace tovex {
 
@@ -193,6 +194,13 @@ InstallHooks DefaultInstallHooks(SetupContext& context) {
                                     const std::string& keepList) {
     return ExtractArchive(context, archive, folder, overwrite, keepList);
   };
+  if (context.platform.registry != nullptr) {
+    hooks.DataSourceExists = [&context](const std::string& name) { return DataSourceExists(context, name); };
+    hooks.CreateAccessDataSource = [&context](const std::string& name, const std::string& database) {
+      CreateAccessDataSource(context, name, database);
+      return DataSourceExists(context, name);
+    };
+  }
   return hooks;
 }
 

@@ -35,7 +35,7 @@ struct InstallHooks {
 };
 
 // The archive reader (through the context's files port and setup log) and,
-// once the system area provides them, the ODBC calls; the captions and the
+// with a registry port, the ODBC calls of system/odbc.h; the captions and the
 // progress bar are the driver's to fill.
 InstallHooks DefaultInstallHooks(SetupContext& context);
 

@@ -11,6 +11,7 @@
 #include "common/context.h"
 #include "common/paths.h"
 #include "common/setup_log.h"
+#include "localization/server_strings.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
 #include "platform/win32/clock_win32.h"
@@ -28,6 +29,7 @@
 #include "setup/setup_program.h"
 #include "setup/unattended.h"
 #include "ui/win32/renderer.h"
+#include "upgrade/config_store.h"
 
 namespace {
 
@@ -81,6 +83,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.stringTable = &stringTable;
   context.IsWindowsNT = system.IsWindowsNT();
   context.SetupFolder = tovex::ExtractFilePath(system.ProgramPath());
+
+  // The installed server's configuration, shared by start-up, the
+  // installation and the configuration wizard; "strings.dat" of a loaded
+  // configuration folder fills the server's texts of the string table.
+  tovex::ServerStrings serverStrings;
+  tovex::ConfigurationStore config(context.platform, &log);
+  config.ReadServerMessagesInto(stringTable, serverStrings);
+  context.config = &config;
 
   tovex::SetupProgram program(context);
 

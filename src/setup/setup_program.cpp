@@ -15,12 +15,14 @@
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/user.h"
+#include "setup/installation_driver.h"
 #include "setup/new_version_check.h"
 #include "setup/unattended.h"
 #include "system/registry_records.h"
 #include "system/uninstall.h"
 #include "upgrade/config_store.h"
 #include "upgrade/first_domain.h"
+#include "upgrade/settings_layout.h"
 
 namespace tovex {
 
@@ -126,6 +128,20 @@ SetupProgram::SetupProgram(SetupContext& context) : context(context) {
     }
     ApplyWizardResult(this->context, *this->context.config, wizardForm->Answers());
   };
+  // The configuration store of the installed server (upgrade/config_store.h),
+  // once the entry created one.
+  if (ConfigurationStore* store = context.config) {
+    services.InitConfigurationStore = [store] { store->InitConfigurationStore(); };
+    services.SetConfigurationFolder = [store](const std::string& folder) { store->SetConfigurationFolder(folder); };
+    services.LoadConfiguration = [store] { store->LoadConfiguration(); };
+    services.ReleaseDatabaseLibrary = [store] { store->ReleaseDatabaseLibrary(); };
+    services.ConsoleMode = [store] { return store->SettingsText(settings::kConsoleLayout); };
+    services.WebAdminPort = [store] { return GetU16(store->Settings().data(), settings::kWebPort); };
+    services.ServerHostList = [store] { return store->SettingsText(settings::kWebHostList); };
+  }
+  // The installation driver and the finish actions (installation_driver.h).
+  services.RunInstallation = [this] { RunInstallation(*this); };
+  services.RunFinishActions = [this] { RunFinishActions(*this); };
 }
 
 void SetupProgram::CreateForms() {

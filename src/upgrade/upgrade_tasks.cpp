@@ -6,7 +6,9 @@
 #include "common/setup_log.h"
 #include "common/version.h"
 #include "system/server_table.h"
+#include "upgrade/config_store.h"
 #include "upgrade/module_control.h"
+#include "upgrade/settings_layout.h"
 
 namespace tovex {
 
@@ -51,6 +53,16 @@ constexpr std::array<UpgradeTaskRow, 16> kTable{{
 }  // namespace
 
 std::span<const UpgradeTaskRow> UpgradeTaskTable() { return kTable; }
+
+void ResaveConfiguration(SetupContext& context, const std::string& configFolder) {
+  ConfigurationStore* store = context.config;
+  if (store == nullptr) return;
+  store->SetConfigurationFolder(configFolder);
+  store->LoadConfiguration();
+  store->ReleaseDatabaseLibrary();
+  if (store->Settings()[settings::kHostListSwitch] == 0) store->SetSettingsText(settings::kWebHostList, "");
+  store->SaveConfiguration();
+}
 
 bool RunUpgradeTasks(SetupContext& context, const std::string& previousVersion, const std::string& installDir,
                      const LocalConfigurationStep& localStep) {

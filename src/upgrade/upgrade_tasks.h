@@ -38,6 +38,10 @@ std::span<const UpgradeTaskRow> UpgradeTaskTable();
 // switch is off, save. Failures are ignored.
 using LocalConfigurationStep = std::function<void(SetupContext& context, const std::string& configFolder)>;
 
+// The local configuration step on the context's configuration store (the
+// step above); without a store it does nothing.
+void ResaveConfiguration(SetupContext& context, const std::string& configFolder);
+
 // Sends the upgrade start to every module once, then the actions of every
 // due row, in table order. Called only when the previous version text is not
 // empty. Always true; nothing is reported.

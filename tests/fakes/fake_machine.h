@@ -2,6 +2,8 @@
 // One fake Windows machine: every fake port, wired into a SetupContext with
 // the English texts, a string table and a setup log. Tests build one per case.
 
+#include <memory>
+
 #include "common/context.h"
 #include "common/setup_log.h"
 #include "fakes/fake_clock.h"
@@ -18,6 +20,7 @@
 #include "fakes/fake_windows.h"
 #include "localization/setup_strings.h"
 #include "localization/string_table.h"
+#include "upgrade/config_store.h"
 
 namespace tovex::fakes {
 
@@ -60,6 +63,17 @@ struct FakeMachine {
     files.AddFolder("C:\\Setup");
     files.AddFolder("C:\\Temp");
   }
+  // The configuration store on this machine's ports, wired into the context
+  // (context.config); made on demand, since most tests do without one.
+  std::unique_ptr<ConfigurationStore> config;
+  ConfigurationStore& UseConfigurationStore() {
+    if (!config) {
+      config = std::make_unique<ConfigurationStore>(context.platform, &log);
+      context.config = config.get();
+    }
+    return *config;
+  }
+
   FakeMachine(const FakeMachine&) = delete;
   FakeMachine& operator=(const FakeMachine&) = delete;
 };
