@@ -102,6 +102,8 @@ struct DriverBench {
     machine.network.dnsServers = {"192.0.2.53", "192.0.2.54"};
     machine.registry.SetString(HKLM, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                                "Common Programs", "C:\\ProgramData\\Start Menu\\Programs");
+    machine.registry.SetString(HKLM, "\\SOFTWARE\\ODBC\\ODBCINST.INI\\ODBC Drivers",
+                               "Microsoft Access Driver (*.mdb)", "Installed");
     for (const char* library : {"api.dll", "polvanecom.dll"}) {
       const std::string path = std::string(kInstall) + library;
       machine.libraries.Define(path, {{"DllRegisterServer", [this, path](std::vector<LibraryArgument>&) {
@@ -220,6 +222,11 @@ TEST_F(Driver, FreshInstallationRunsEveryPhaseInOrderAndFillsTheBar) {
     const auto* service = machine.services.Find(std::string(kServerTable[index].serviceName));
     ASSERT_NE(service, nullptr) << index;
     EXPECT_EQ(service->state, service::kRunning) << index;
+  }
+  for (const auto& [source, database] : {std::pair{"PolvaneSpamChallenge", "spam\\challenge.mdb"},
+                                         std::pair{"PolvaneCalendar", "calendar\\calendar.mdb"}}) {
+    EXPECT_EQ(machine.registry.String(HKLM, std::string("\\SOFTWARE\\ODBC\\ODBC.INI\\") + source, "DBQ"),
+              std::string(kInstall) + database);
   }
   EXPECT_THAT(comCalls, ElementsAre(std::string(kInstall) + "api.dll", std::string(kInstall) + "polvanecom.dll"));
 
