@@ -26,12 +26,18 @@ struct Entry {
 };
 
 // Keys of each section, as written in the file.
-const char* const kSetupKeys[] = {"Name",         "Email",
-                                  "Company",      "Country",
-                                  "Mode",         "Components",
-                                  "DestinationFolder", "CheckForNewVersion",
-                                  "RunConfigurationWizard", "OpenAdministration",
-                                  "ViewTutorial", "ViewReleaseNotes"};
+const char* const kSetupKeys[] = {"Name",
+                                  "Email",
+                                  "Company",
+                                  "Country",
+                                  "Mode",
+                                  "Components",
+                                  "DestinationFolder",
+                                  "CheckForNewVersion",
+                                  "RunConfigurationWizard",
+                                  "OpenAdministration",
+                                  "ViewTutorial",
+                                  "ViewReleaseNotes"};
 const char* const kConfigurationKeys[] = {"HostName", "Domain", "Administrator", "Password", "PasswordVariable"};
 
 std::string SectionName(Section section) { return section == Section::Setup ? "[Setup]" : "[Configuration]"; }
@@ -78,7 +84,7 @@ bool IsAbsoluteFolder(std::string_view folder) {
                      folder[1] == ':' && folder[2] == '\\';
   const bool share = folder.size() >= 5 && folder.substr(0, 2) == "\\\\" && folder[2] != '\\';
   if (!drive && !share) return false;
-  const std::string_view rest = drive ? folder.substr(2) : folder.substr(2);
+  const std::string_view rest = folder.substr(2);  // past the drive's "C:" or the two backslashes of a share
   return rest.find_first_of("<>\"|?*:/") == std::string_view::npos && !HasControlCharacter(folder);
 }
 
@@ -184,7 +190,7 @@ class Reader {
     }
     if (email == nullptr) {
       Problem(Section::Setup, "Email", "missing; the user details need an e-mail address");
-    } else if (!TMainForm::CredentialsValid("x", *email)) {
+    } else if (!TMainForm::CredentialsValid("x", *email)) {  // the credentials page's rule, name apart
       Problem(Section::Setup, "Email", "'" + *email + "' is not an e-mail address of the form name@domain.tld");
     } else {
       a.Email = *email;
