@@ -80,20 +80,21 @@ struct SetupStrings {
   std::string WHostName = "Host Name";
   std::string WAdministrator = "Administrator";
   std::string WWizardComplete = "Wizard Complete";
-  // The box of "setup.exe /?": every parameter, one a line.
+  // The box of "setup.exe /?": every parameter, one a line, short enough
+  // that a message box never wraps it.
   std::string cCommandLineHelp =
       "Setup [parameters]\r\n\r\n"
-      "/SILENT - the wizard without its first question\r\n"
-      "/VERYSILENT /LOADINF=FILE - installs with the answers of FILE, without any window\r\n"
-      "/SAVEINF=FILE - the wizard writes its answers to FILE (never a password)\r\n"
-      "/UNINSTALL - removes the installation after a question\r\n"
-      "/UNINSTALL /VERYSILENT - removes the installation without a question or window\r\n"
-      "/WEBMAILLOGON - opens the local web mail\r\n"
-      "/WEBADMINLOGON - opens the local web administration\r\n"
-      "/InstallDir=FOLDER - the installed server's folder for the actions above\r\n"
-      "/LOG=FILE - in any position: the setup log goes to FILE as well\r\n"
-      "/exportlanguage - writes the language file setup.lng\r\n"
-      "/? - this list";
+      "/SILENT: no start-up question\r\n"
+      "/VERYSILENT /LOADINF=FILE: no window\r\n"
+      "/SAVEINF=FILE: save the answers\r\n"
+      "/UNINSTALL: remove the server\r\n"
+      "/UNINSTALL /VERYSILENT: quiet removal\r\n"
+      "/WEBMAILLOGON: open the web mail\r\n"
+      "/WEBADMINLOGON: open web administration\r\n"
+      "/InstallDir=FOLDER: the server's folder\r\n"
+      "/LOG=FILE: also log to FILE\r\n"
+      "/exportlanguage: write setup.lng\r\n"
+      "/?: this list";
 };
 
 class TLocalizationStrings;
