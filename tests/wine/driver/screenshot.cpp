@@ -28,9 +28,25 @@ RECT AreaOf(DWORD processId) {
   return ::IntersectRect(&clipped, &area, &screen) ? clipped : screen;
 }
 
+// A step that has just seen a new caption may find the window not yet
+// repainted: the program paints when its queue runs empty. Two round trips
+// with a short pause between them let it get there, without waiting long on
+// a program that is busy installing.
+void LetProgramPaint(DWORD processId) {
+  if (processId == 0) return;
+  for (int round = 0; round < 2; ++round) {
+    for (HWND window : TopLevelWindows(processId)) {
+      DWORD_PTR ignored = 0;
+      ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
+    }
+    if (round == 0) ::Sleep(25);
+  }
+}
+
 }  // namespace
 
 bool SaveScreenshot(DWORD processId, const std::string& path) {
+  LetProgramPaint(processId);
   const RECT area = AreaOf(processId);
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
