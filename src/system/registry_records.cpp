@@ -203,7 +203,9 @@ void WriteInstallationRecord(SetupContext& context, MainFormRegistries& registri
 
   const std::pair<const char*, std::string> uninstallEntry[] = {
       {"DisplayName", context.strings->cName + " " + version},
-      {"UninstallString", dir + program + " /UNINSTALL"},
+      // Quoted: an unquoted path with blanks ("C:\Program Files\...") would
+      // first be tried as "C:\Program.exe".
+      {"UninstallString", "\"" + dir + program + "\" /UNINSTALL"},
       {"DisplayIcon", dir + "config.exe"},
       {"DisplayVersion", version},
       {"InstallLocation", dir},

@@ -10,6 +10,21 @@ namespace tovex::win32 {
 
 namespace {
 
+// The service manager reads its image path as a command line: unquoted, a
+// path with blanks such as "C:\Program Files\Tovex\smtp.exe" would first be
+// tried as "C:\Program.exe". The core speaks of bare paths; the quotes live
+// only here.
+std::string QuotedCommandLine(const std::string& programPath) {
+  if (programPath.find(' ') == std::string::npos || programPath.front() == '"') return programPath;
+  return "\"" + programPath + "\"";
+}
+
+std::string ProgramOfCommandLine(const std::string& commandLine) {
+  if (commandLine.empty() || commandLine.front() != '"') return commandLine;
+  const size_t closing = commandLine.find('"', 1);
+  return commandLine.substr(1, closing == std::string::npos ? std::string::npos : closing - 1);
+}
+
 class Win32ServiceHandle final : public ServiceHandle {
  public:
   explicit Win32ServiceHandle(SC_HANDLE handle) : handle_(handle) {}
@@ -38,7 +53,7 @@ class Win32ServiceHandle final : public ServiceHandle {
     if (!::QueryServiceConfigA(handle_.get(), config, needed, &needed)) return Fail<ServiceConfiguration>();
     ServiceConfiguration result;
     result.startType = static_cast<int32_t>(config->dwStartType);
-    if (config->lpBinaryPathName != nullptr) result.programPath = config->lpBinaryPathName;
+    if (config->lpBinaryPathName != nullptr) result.programPath = ProgramOfCommandLine(config->lpBinaryPathName);
     if (config->lpDisplayName != nullptr) result.displayName = config->lpDisplayName;
     lastError_ = 0;
     return result;
@@ -109,7 +124,7 @@ class Win32ServiceManager final : public ServiceManager {
     const SC_HANDLE service = ::CreateServiceA(
         handle_.get(), definition.name.c_str(), definition.displayName.c_str(), SERVICE_ALL_ACCESS,
         SERVICE_WIN32_OWN_PROCESS, static_cast<DWORD>(definition.startType), SERVICE_ERROR_NORMAL,
-        definition.programPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+        QuotedCommandLine(definition.programPath).c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
     if (service == nullptr) {
       lastError_ = ::GetLastError();
       return nullptr;

@@ -184,7 +184,7 @@ TEST_F(InstallationRecordTest, WritesTheUninstallEntryThenTheRecord) {
   WriteInstallationRecord(machine.context, registries, user);
   const std::pair<const char*, const char*> entry[] = {
       {"DisplayName", "Tovex Mail Server 8.5.0-7"},
-      {"UninstallString", "C:\\Program Files\\Tovex\\tovexsetup.exe /UNINSTALL"},
+      {"UninstallString", "\"C:\\Program Files\\Tovex\\tovexsetup.exe\" /UNINSTALL"},
       {"DisplayIcon", "C:\\Program Files\\Tovex\\config.exe"},
       {"DisplayVersion", "8.5.0-7"},
       {"InstallLocation", "C:\\Program Files\\Tovex\\"},

@@ -153,7 +153,7 @@ TEST_F(ProgramGroupTest, RebuildsTheGroupAndWritesTheRecordsLast) {
   EXPECT_EQ(machine.registry.String(HKLM, "\\Software\\Polvane\\Tovex Mail Server", "Name"), "Jane");
   EXPECT_EQ(machine.registry.String(HKLM, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tovex",
                                     "UninstallString"),
-            "C:\\Tovex\\setup.exe /UNINSTALL");
+            "\"C:\\Tovex\\setup.exe\" /UNINSTALL");
 }
 
 TEST_F(ProgramGroupTest, TranslatedValueNamesChooseTheShellFolders) {

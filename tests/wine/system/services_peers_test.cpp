@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "common/context.h"
 #include "common/setup_log.h"
@@ -225,6 +226,35 @@ class ServicesUnderWine : public ::testing::Test {
     ASSERT_THAT(user.shown, IsEmpty());
   }
 };
+
+// A program path with blanks reaches the service manager quoted, so that
+// "C:\Program.exe" is never tried, and comes back bare.
+TEST_F(ServicesUnderWine, ProgramPathWithBlanksIsQuotedForTheManager) {
+  const std::string name = UniqueName("Blanks");
+  const std::string path = "C:\\Program Files\\Tovex Test\\smtp.exe";
+  created.push_back(name);
+  RemoveService(name);
+  auto manager = services.OpenManager(service::ManagerAccess::All);
+  ASSERT_TRUE(manager);
+  ASSERT_TRUE(manager->Create({name, "Tovex Test " + name, path, service::kDemandStart})) << manager->LastError();
+
+  auto handle = manager->Open(name, service::kQueryConfig);
+  ASSERT_TRUE(handle);
+  const auto configuration = handle->QueryConfiguration();
+  ASSERT_TRUE(configuration);
+  EXPECT_EQ(configuration->programPath, path);
+
+  SC_HANDLE rawManager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE rawService = ::OpenServiceA(rawManager, name.c_str(), SERVICE_QUERY_CONFIG);
+  std::vector<unsigned char> buffer(8192);
+  DWORD needed = 0;
+  ASSERT_TRUE(::QueryServiceConfigA(rawService, reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                                    static_cast<DWORD>(buffer.size()), &needed));
+  EXPECT_EQ(std::string(reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->lpBinaryPathName),
+            "\"" + path + "\"");
+  ::CloseServiceHandle(rawService);
+  ::CloseServiceHandle(rawManager);
+}
 
 TEST_F(ServicesUnderWine, CreateStartPipeStopDelete) {
   const std::string name = UniqueName("Round");
