@@ -94,6 +94,15 @@ std::string CreateProgramGroup(SetupContext& context, MainFormRegistries& regist
   Files& files = *context.platform.files;
   if (inputs.setPhaseCaption) inputs.setPhaseCaption(strings.cCreatingIcons);
 
+  // The group folder is named after the product. A translation that empties
+  // the name would turn "rebuild the group" into "empty the whole Programs
+  // folder", so without a name there is no group; the records are still written.
+  if (Trim(strings.cName).empty()) {
+    if (context.log != nullptr) context.log->Write("Shortcuts: the product name is empty; no program group made");
+    WriteInstallationRecord(context, registries, inputs.user);
+    return std::string();
+  }
+
   // A per-user group left by an earlier installation goes; none is made.
   TAdvancedRegistry& shellFolders = registries.AdvancedRegistry;
   shellFolders.SetRegistryRootKey(TRegistryKey::hkCURRENT_USER);

@@ -156,6 +156,20 @@ TEST_F(ProgramGroupTest, RebuildsTheGroupAndWritesTheRecordsLast) {
             "\"C:\\Tovex\\setup.exe\" /UNINSTALL");
 }
 
+TEST_F(ProgramGroupTest, BlankProductNameLeavesEveryProgramsFolderAlone) {
+  machine.strings.cName = "  ";
+  machine.files.AddFile(std::string(kCommon) + "\\Other Product\\Keep.lnk", "x");
+  machine.files.AddFile(std::string(kUser) + "\\Other Product\\Keep.lnk", "x");
+
+  EXPECT_EQ(CreateProgramGroup(machine.context, registries, inputs), "");
+
+  EXPECT_TRUE(machine.files.FileExists(std::string(kCommon) + "\\Other Product\\Keep.lnk"));
+  EXPECT_TRUE(machine.files.FileExists(std::string(kUser) + "\\Other Product\\Keep.lnk"));
+  EXPECT_TRUE(shell.saved.empty());
+  EXPECT_EQ(machine.registry.String(HKLM, "\\Software\\Polvane\\Tovex Mail Server", "Name"), "Jane")
+      << "the installation record is written all the same";
+}
+
 TEST_F(ProgramGroupTest, TranslatedValueNamesChooseTheShellFolders) {
   machine.strings.cCommonPrograms = "Common Start Menu Programs";
   machine.strings.cName = "Serveur Tovex";
