@@ -9,16 +9,6 @@
 namespace tovex {
 namespace {
 
-std::string FileText(Files& files, const std::string& path) {
-  auto input = files.OpenForReading(path);
-  if (!input) return "(missing)";
-  std::string text(static_cast<size_t>(input->Size()), '\0');
-  size_t got = 0;
-  input->Read(text.data(), text.size(), got);
-  text.resize(got);
-  return text;
-}
-
 TEST(ComRegistration, CallsTheLibrariesEntriesAndRecordsThem) {
   wine_tests::RealMachine machine;
   win32::Win32Libraries libraries;
@@ -33,14 +23,14 @@ TEST(ComRegistration, CallsTheLibrariesEntriesAndRecordsThem) {
   RegisterServerComLibraries(machine.context, folder);
   EXPECT_TRUE(RegisterComServer(machine.context, folder + "api.dll")) << "twice in a row: the entry decides";
   UnregisterServerComLibraries(machine.context, folder);
-  EXPECT_EQ(FileText(machine.files, folder + "api.dll.log"),
+  EXPECT_EQ(wine_tests::FileText(machine.files, folder + "api.dll.log"),
             "DllRegisterServer\r\nDllRegisterServer\r\nDllUnregisterServer\r\n");
-  EXPECT_EQ(FileText(machine.files, folder + "polvanecom.dll.log"), "DllRegisterServer\r\nDllUnregisterServer\r\n");
+  EXPECT_EQ(wine_tests::FileText(machine.files, folder + "polvanecom.dll.log"), "DllRegisterServer\r\nDllUnregisterServer\r\n");
 
   // A failing registration is a non-zero status, still called once.
   machine.files.CreateForWriting(folder + "polvanecom.dll.fail");
   EXPECT_FALSE(RegisterComServer(machine.context, folder + "polvanecom.dll"));
-  EXPECT_EQ(FileText(machine.files, folder + "polvanecom.dll.log"),
+  EXPECT_EQ(wine_tests::FileText(machine.files, folder + "polvanecom.dll.log"),
             "DllRegisterServer\r\nDllUnregisterServer\r\nDllRegisterServer\r\n");
 
   // A library without the entries, and one that is not there.

@@ -10,16 +10,6 @@
 namespace tovex {
 namespace {
 
-std::string FileText(Files& files, const std::string& path) {
-  auto input = files.OpenForReading(path);
-  if (!input) return "(missing)";
-  std::string text(static_cast<size_t>(input->Size()), '\0');
-  size_t got = 0;
-  input->Read(text.data(), text.size(), got);
-  text.resize(got);
-  return text;
-}
-
 TEST(EngineUninstall, CallsTheVendorEntryWithANullReservedPointerFromItsFolder) {
   wine_tests::RealMachine machine;
   win32::Win32Libraries libraries;
@@ -35,7 +25,7 @@ TEST(EngineUninstall, CallsTheVendorEntryWithANullReservedPointerFromItsFolder) 
   EXPECT_TRUE(RunEngineUninstaller(machine.context, setup));
   const std::string expected = "setifaceUninstallProgram product=\"Polvane\" reserved=null mode=2 cwd=\"" +
                                setup.substr(0, setup.size() - 1) + "\" -> 0 status=0x20000000\r\n";
-  EXPECT_EQ(FileText(machine.files, setup + "setiface.calls"), expected);
+  EXPECT_EQ(wine_tests::FileText(machine.files, setup + "setiface.calls"), expected);
   EXPECT_EQ(machine.files.CurrentFolder(), before);
 
   // Unloaded again, so the engine's folder can go; then nothing is there to call.

@@ -42,6 +42,17 @@ struct RealMachine {
 };
 
 // A fresh folder under the temporary folder, ending with a backslash.
+// The whole text of a file, or "(missing)".
+inline std::string FileText(Files& files, const std::string& path) {
+  auto input = files.OpenForReading(path);
+  if (!input) return "(missing)";
+  std::string text(static_cast<size_t>(input->Size()), '\0');
+  size_t got = 0;
+  input->Read(text.data(), text.size(), got);
+  text.resize(got);
+  return text;
+}
+
 inline std::string FreshFolder(win32::Win32Files& files, const std::string& name) {
   const std::string folder = files.TempFolder() + name + std::to_string(::GetCurrentProcessId()) + "\\";
   DeleteTree(files, folder, "*.*", true);
