@@ -3,37 +3,19 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/civil_date.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
 namespace tovex {
 
-namespace {
-
-// Days since 1899-12-30 to a civil date (Howard Hinnant's algorithm, shifted
-// from the Unix epoch, which is day 25569).
-void CivilFromDays(int64_t days, int& year, int& month, int& day) {
-  int64_t z = days - 25569 + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-}  // namespace
-
 std::string FormatTimestamp(double now) {
   const int64_t days = static_cast<int64_t>(std::floor(now));
   int64_t seconds = static_cast<int64_t>(std::llround((now - static_cast<double>(days)) * 86400.0));
   if (seconds >= 86400) seconds = 86399;
-  int year, month, day;
-  CivilFromDays(days, year, month, day);
+  const CivilDate date = CivilDateOf(days);
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day,
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month, date.day,
                 static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60));
   return buffer;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 
+#include "common/civil_date.h"
 #include "common/folders.h"
 #include "common/paths.h"
 #include "common/setup_log.h"
@@ -97,19 +98,6 @@ std::string NormaliseList(const std::string& value) {
   return result;
 }
 
-// Days since 1899-12-30 to a civil date (proleptic Gregorian).
-void CivilDate(int64_t day, int& year, int& month, int& dayOfMonth) {
-  int64_t z = day - 25569 + 719468;  // days since 0000-03-01
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t dayOfEra = z - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t mp = (5 * dayOfYear + 2) / 153;
-  dayOfMonth = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
-
 }  // namespace
 
 std::string FormatMonthSecondHourDayMinute(double now) {
@@ -117,11 +105,10 @@ std::string FormatMonthSecondHourDayMinute(double now) {
   const int64_t day = static_cast<int64_t>(std::floor(now));
   int64_t seconds = std::llround((now - static_cast<double>(day)) * 86400.0);
   if (seconds >= 86400) seconds = 86399;
-  int year, month, dayOfMonth;
-  CivilDate(day, year, month, dayOfMonth);
+  const CivilDate date = CivilDateOf(day);
   char text[16];
-  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d", month, static_cast<int>(seconds % 60),
-                static_cast<int>(seconds / 3600), dayOfMonth, static_cast<int>((seconds / 60) % 60));
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d", date.month, static_cast<int>(seconds % 60),
+                static_cast<int>(seconds / 3600), date.day, static_cast<int>((seconds / 60) % 60));
   return text;
 }
 
