@@ -7,7 +7,8 @@
 // service name, one client at a time, and keeps a window of its class and
 // title (the modules do, also as services).
 //
-// Started with "/console" it is the console program in any case.
+// Started with "/console", or on the Windows 95 family, it is the console
+// program in any case.
 //
 // Everything it gets is appended to <program>.log beside it, one line each:
 //   start service <name> | start console | pipe <hex bytes> |
@@ -259,6 +260,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   // dispatcher would otherwise take it for the service started last and wait
   // on that service's control pipe.
   if (lstrcmpiA(commandLine, "/console") == 0) return RunConsole();
+  // The Windows 95 family has no service manager: there the servers are
+  // always console programs. (Asking Wine's dispatcher first would keep the
+  // program waiting for seconds before its window exists.)
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return RunConsole();
   char emptyName[] = "";
   SERVICE_TABLE_ENTRYA table[] = {{emptyName, ServiceMain}, {nullptr, nullptr}};
   if (::StartServiceCtrlDispatcherA(table)) return 0;
