@@ -115,6 +115,9 @@ Script ParseScript(std::string_view text) {
     }
     script.steps.push_back(std::move(step));
   }
+  // A script without steps (an empty or truncated file) would pass without
+  // testing anything.
+  if (script.steps.empty() && script.errors.empty()) script.errors.push_back("the script has no steps");
   return script;
 }
 
