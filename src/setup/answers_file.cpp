@@ -10,13 +10,10 @@ namespace tovex {
 
 namespace {
 
-// Limits of the fields the answers end up in (installation path, the
-// settings record's host name, domain and account records).
+// Paths handed between the parts of Setup are at most 255 characters; the
+// configuration answers have the limits of the records they end up in
+// (first_domain.h).
 constexpr size_t kMaxFolder = 255;
-constexpr size_t kMaxHostName = 127;
-constexpr size_t kMaxDomain = 255;
-constexpr size_t kMaxUserName = 255;
-constexpr size_t kMaxPassword = 127;
 
 enum class Section { None, Setup, Configuration };
 

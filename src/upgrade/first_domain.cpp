@@ -11,11 +11,6 @@ namespace tovex {
 
 namespace {
 
-// How much of each answer is kept.
-constexpr size_t kMaxHostName = 127;
-constexpr size_t kMaxDomain = 255;
-constexpr size_t kMaxUserName = 255;
-constexpr size_t kMaxPassword = 127;
 constexpr size_t kMaxAddress = 255;
 
 std::string Cut(std::string_view text, size_t length) { return std::string(text.substr(0, length)); }

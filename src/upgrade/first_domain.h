@@ -25,6 +25,13 @@ struct WizardAnswers {
   std::string password;
 };
 
+// How much of each answer is kept: the widths of the settings record's host
+// name and of the domain and account records' fields.
+inline constexpr size_t kMaxHostName = 127;
+inline constexpr size_t kMaxDomain = 255;
+inline constexpr size_t kMaxUserName = 255;
+inline constexpr size_t kMaxPassword = 127;
+
 // Stored in every domain Setup creates: account names that only the
 // administrator may hand out.
 inline constexpr std::string_view kReservedAccountNames =
