@@ -106,7 +106,7 @@ TEST(RegistryRecords, LandInTheRealRegistry) {
   // What an administrator sees with the registry tool.
   const std::string shown = wine_tests::CommandOutput("reg query \"HKLM\\" + uninstall + "\" 2>&1");
   for (const char* expected : {"DisplayName", "Tovex Mail Server 8.5.0-7", "UninstallString",
-                               "C:\\Program Files\\Tovex\\wine_system.exe /UNINSTALL", "InstallLocation", "Publisher"})
+                               "\"C:\\Program Files\\Tovex\\wine_system.exe\" /UNINSTALL", "InstallLocation", "Publisher"})
     EXPECT_NE(shown.find(expected), std::string::npos) << expected << " in:\n" << shown;
   bool noModifyIsText = false;
   for (size_t at = shown.find("NoModify"); at != std::string::npos && !noModifyIsText; at = shown.find("NoModify", at + 1)) {
