@@ -1,10 +1,10 @@
 #include "system/uninstall.h"
 
 #include <iterator>
-#include <string_view>
 
 #include "common/context.h"
 #include "common/folders.h"
+#include "common/install_dir_option.h"
 #include "common/paths.h"
 #include "common/setup_log.h"
 #include "common/text.h"
@@ -101,18 +101,7 @@ std::vector<std::string> UninstalledProgramFiles() {
 }
 
 std::string ServerRootFolder(const std::vector<std::string>& parameters, const std::string& programFolder) {
-  constexpr std::string_view kName = "installdir=";
-  for (const std::string& parameter : parameters) {
-    std::string_view rest = parameter;
-    size_t prefix = 0;
-    while (prefix < 2 && prefix < rest.size() && (rest[prefix] == '-' || rest[prefix] == '/')) ++prefix;
-    if (prefix == 0) continue;
-    rest.remove_prefix(prefix);
-    if (rest.size() > kName.size() && SameText(rest.substr(0, kName.size()), kName)) {
-      return IncludeTrailingBackslash(rest.substr(kName.size()));
-    }
-  }
-  return IncludeTrailingBackslash(programFolder);
+  return IncludeTrailingBackslash(InstallDirOption(parameters).value_or(programFolder));
 }
 
 void Uninstall(SetupContext& context) {

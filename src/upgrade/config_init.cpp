@@ -1,6 +1,7 @@
 // Start-up of the configuration store: the server's defaults, the root
 // folder and the server path file.
 
+#include "common/install_dir_option.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "platform/clock.h"
@@ -13,26 +14,6 @@ namespace tovex {
 namespace {
 
 constexpr uint64_t kMaxPathFile = 1 << 20;
-
-// The value of "-InstallDir=folder" (also "/", "--" or "//" before the name,
-// the name in any case); nullopt when absent or empty.
-std::optional<std::string> InstallDirOption(const std::vector<std::string>& parameters) {
-  constexpr std::string_view kName = "installdir=";
-  for (const auto& parameter : parameters) {
-    std::string_view rest = parameter;
-    if (rest.substr(0, 2) == "--" || rest.substr(0, 2) == "//") {
-      rest.remove_prefix(2);
-    } else if (!rest.empty() && (rest[0] == '-' || rest[0] == '/')) {
-      rest.remove_prefix(1);
-    } else {
-      continue;
-    }
-    if (rest.size() > kName.size() && SameText(rest.substr(0, kName.size()), kName)) {
-      return std::string(rest.substr(kName.size()));
-    }
-  }
-  return std::nullopt;
-}
 
 // Cuts "#..." and "// ..." to the end of the line and "/* ... */" blocks,
 // which may run over several lines.
