@@ -8,6 +8,10 @@
 
 namespace tovex {
 
+// The caption of the warnings about services and an old web mail product:
+// fixed, never taken from a language file.
+inline constexpr const char* kWarningCaption = "Warning";
+
 struct SetupStrings {
   std::string cName = "Tovex Mail Server";
   std::string cDoYouExit = "Do you wish to cancel this installation?";

@@ -273,7 +273,7 @@ void RunInstallation(SetupProgram& program, const InstallingPage& page) {
 
   // 19. A separate, old web mail product.
   if (state.OldWebMailFound) {
-    context.platform.user->ShowMessage(s.cSetupRequireWebMail, "Warning", MessageButtons::Ok,
+    context.platform.user->ShowMessage(s.cSetupRequireWebMail, kWarningCaption, MessageButtons::Ok,
                                        MessageIcon::Information, true);
   }
   Log(context, "Installation finished");

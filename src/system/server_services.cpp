@@ -288,7 +288,7 @@ void ReportServiceError(SetupContext& context, uint32_t code, const std::string&
   if (context.log != nullptr) context.log->Failure(what, code, systemText);
   const SetupStrings& strings = *context.strings;
   context.platform.user->ShowMessage(strings.cServiceError + ServiceErrorText(systemText) + strings.cErrorText,
-                                     "Warning", MessageButtons::Ok, MessageIcon::Warning);
+                                     kWarningCaption, MessageButtons::Ok, MessageIcon::Warning);
 }
 
 }  // namespace tovex

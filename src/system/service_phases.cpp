@@ -158,7 +158,7 @@ void VerifyServicesStarted(SetupContext& context, ServiceRun& run) {
   if (notRunning.empty()) return;
 
   if (context.log != nullptr) context.log->Write("Servers not running after the installation: " + notRunning);
-  context.platform.user->ShowMessage(FormatText(context.strings->cNotRunning, {notRunning}), "Warning",
+  context.platform.user->ShowMessage(FormatText(context.strings->cNotRunning, {notRunning}), kWarningCaption,
                                      MessageButtons::Ok, MessageIcon::Warning);
 }
 
