@@ -322,6 +322,13 @@ class Reader {
 
 const char* YesNoText(bool value) { return value ? "Yes" : "No"; }
 
+// A value as the file holds it: in double quotes when reading would
+// otherwise lose its blanks at either end or the double quotes around it.
+std::string Written(const std::string& value) {
+  const bool quotedAlready = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return quotedAlready || Trim(value) != value ? "\"" + value + "\"" : value;
+}
+
 }  // namespace
 
 AnswersReading ReadAnswersFile(std::string_view text,
@@ -334,10 +341,10 @@ std::string WriteAnswersFile(const UnattendedAnswers& a) {
   auto line = [&out](const std::string& text) { out += text + "\r\n"; };
   line("; Answers for an unattended installation: setup.exe /VERYSILENT /LOADINF=<this file>");
   line("[Setup]");
-  line("Name=" + a.Name);
-  line("Email=" + a.Email);
-  line("Company=" + a.Company);
-  line("Country=" + a.Country);
+  line("Name=" + Written(a.Name));
+  line("Email=" + Written(a.Email));
+  line("Company=" + Written(a.Company));
+  line("Country=" + Written(a.Country));
   if (a.BasicMode) line(std::string("Mode=") + (*a.BasicMode ? "Basic" : "Advanced"));
   if (a.Components) {
     std::string list;
@@ -348,7 +355,7 @@ std::string WriteAnswersFile(const UnattendedAnswers& a) {
     }
     line("Components=" + list);
   }
-  if (!a.DestinationFolder.empty()) line("DestinationFolder=" + a.DestinationFolder);
+  if (!a.DestinationFolder.empty()) line("DestinationFolder=" + Written(a.DestinationFolder));
   const char* check = a.CheckForNewVersion == UnattendedAnswers::NewVersionCheck::Stop  ? "Stop"
                       : a.CheckForNewVersion == UnattendedAnswers::NewVersionCheck::Log ? "Log"
                                                                                         : "No";
@@ -359,12 +366,12 @@ std::string WriteAnswersFile(const UnattendedAnswers& a) {
   line(std::string("ViewReleaseNotes=") + YesNoText(a.ViewReleaseNotes));
   if (a.RunConfigurationWizard) {
     line("[Configuration]");
-    line("HostName=" + a.HostName);
-    line("Domain=" + a.Domain);
-    line("Administrator=" + a.Administrator);
+    line("HostName=" + Written(a.HostName));
+    line("Domain=" + Written(a.Domain));
+    line("Administrator=" + Written(a.Administrator));
     line("; No password is ever written here: set this variable before the installation.");
     line("PasswordVariable=" +
-         (a.PasswordVariable.empty() ? std::string(kDefaultPasswordVariable) : a.PasswordVariable));
+         Written(a.PasswordVariable.empty() ? std::string(kDefaultPasswordVariable) : a.PasswordVariable));
   }
   return out;
 }

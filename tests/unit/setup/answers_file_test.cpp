@@ -210,6 +210,20 @@ TEST(AnswersFile, AWrittenFileReadsBackAndHoldsNoPassword) {
   EXPECT_EQ(b.Domain, a.Domain);
   EXPECT_EQ(b.Password, "s3cret pass");  // from the environment, as the file says
 
+  // Values that the file quotes to keep: their own double quotes, blanks at
+  // either end.
+  UnattendedAnswers odd = a;
+  odd.Name = "\"Jane\"";
+  odd.Company = " Example Ltd ";
+  odd.Country = "\"";
+  odd.Administrator = "\"\"";
+  const AnswersReading oddReading = Read(WriteAnswersFile(odd));
+  ASSERT_TRUE(oddReading.answers) << Problems(oddReading) << WriteAnswersFile(odd);
+  EXPECT_EQ(oddReading.answers->Name, odd.Name);
+  EXPECT_EQ(oddReading.answers->Company, odd.Company);
+  EXPECT_EQ(oddReading.answers->Country, odd.Country);
+  EXPECT_EQ(oddReading.answers->Administrator, odd.Administrator);
+
   a.RunConfigurationWizard = false;
   const std::string upgrade = WriteAnswersFile(a);
   EXPECT_EQ(upgrade.find("[Configuration]"), std::string::npos);
