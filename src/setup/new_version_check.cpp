@@ -1,5 +1,6 @@
 #include "setup/new_version_check.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/context.h"
@@ -9,10 +10,10 @@
 #include "localization/setup_strings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/network.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/user.h"
+#include "setup/bounded_http_get.h"
 
 namespace tovex {
 
@@ -129,28 +130,35 @@ std::optional<ProductInfo> ParseProductInfo(std::string_view document, std::stri
 
 std::optional<ProductInfo> FetchProductInfo(SetupContext& context, const std::string& documentUrl,
                                             std::string_view productCode) {
-  Network& network = *context.platform.network;
   Files& files = *context.platform.files;
   SetupLog& log = *context.log;
 
   log.Write("New-version check: fetching " + documentUrl);
-  const std::optional<std::string> body = network.HttpGet(documentUrl);
-  if (!body) {
-    const uint32_t code = network.LastError();
-    log.Failure("downloading the products document", code, context.platform.system->ErrorText(code));
+  const HttpDownload download =
+      BoundedHttpGet(*context.platform.network, *context.platform.clock, documentUrl, kProductsDocumentBounds);
+  if (!download.body) {
+    if (download.error != 0) {
+      log.Failure("downloading the products document: " + download.failure, download.error,
+                  context.platform.system->ErrorText(download.error));
+    } else {
+      log.Write("New-version check: gave up downloading the products document: " + download.failure);
+    }
     return std::nullopt;
   }
+  const std::string& body = *download.body;
 
   // The document passes through a temporary file that is read back and
-  // deleted at once, so nothing of it stays on the machine.
+  // deleted at once, so nothing of it stays on the machine. What is read back
+  // is bounded like the download: the temporary folder is writable by any
+  // program of the user.
   const std::string tempPath = TempFileName(context);
   std::string document;
   if (auto out = files.CreateForWriting(tempPath)) {
-    const bool written = out->Write(body->data(), body->size()) && out->Close();
+    const bool written = out->Write(body.data(), body.size()) && out->Close();
     out.reset();
     if (written) {
       if (auto in = files.OpenForReading(tempPath)) {
-        document.resize(static_cast<size_t>(in->Size()));
+        document.resize(static_cast<size_t>(std::min<uint64_t>(in->Size(), kProductsDocumentBounds.maxBytes)));
         size_t got = 0;
         if (!in->Read(document.data(), document.size(), got)) got = 0;
         document.resize(got);
@@ -158,7 +166,7 @@ std::optional<ProductInfo> FetchProductInfo(SetupContext& context, const std::st
     }
     files.Delete(tempPath);
   } else {
-    document = *body;  // no temporary folder to write to: use what came back
+    document = body;  // no temporary folder to write to: use what came back
   }
 
   System& system = *context.platform.system;

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "setup/bounded_http_get.h"
+
 namespace tovex {
 
 struct SetupContext;
@@ -19,6 +21,10 @@ inline constexpr std::string_view kProductCode = "TX";
 // Used when info.xml names no products document. The reserved .invalid name
 // never resolves: a sample distribution always names its own document.
 inline constexpr std::string_view kDefaultProductsUrl = "http://updates.tovex.invalid/products.xml";
+// The check never holds Setup for long: at most 20 seconds for the whole
+// download, at most 1 MiB of document and 5 redirections. A products
+// document is a few hundred bytes.
+inline constexpr HttpBounds kProductsDocumentBounds{20000, 1024 * 1024, 5};
 // The question names the product with this fixed text, not the translated one.
 inline constexpr std::string_view kFixedProductName = "Tovex Mail Server";
 
@@ -34,10 +40,10 @@ struct ProductInfo {
 std::optional<ProductInfo> ParseProductInfo(std::string_view document, std::string_view productCode,
                                             const std::function<std::string(const std::string&)>& toAnsi = {});
 
-// Downloads the document into a temporary file named from the current time
-// ("yyyymmddhhnnss", a four-digit running number, ".tmp"), reads it and
-// deletes it at once, then parses it. nullopt when nothing came back or the
-// element is missing.
+// Downloads the document within kProductsDocumentBounds into a temporary
+// file named from the current time ("yyyymmddhhnnss", a four-digit running
+// number, ".tmp"), reads it and deletes it at once, then parses it. nullopt
+// when nothing came back or the element is missing.
 std::optional<ProductInfo> FetchProductInfo(SetupContext& context, const std::string& documentUrl,
                                             std::string_view productCode);
 

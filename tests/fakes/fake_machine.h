@@ -36,7 +36,7 @@ struct FakeMachine {
   FakePipes pipes{clock};
   FakeRegistry registry;
   FakeLibraries libraries;
-  FakeNetwork network;
+  FakeNetwork network{clock};
 
   SetupStrings strings;
   TLocalizationStrings stringTable;

@@ -45,6 +45,8 @@ std::vector<std::string> Win32Network::DnsServers() {
   return servers;
 }
 
-std::optional<std::string> Win32Network::HttpGet(const std::string& url) { return WinInetGet(url, lastError_); }
+std::unique_ptr<HttpResponse> Win32Network::HttpOpen(const std::string& url, uint32_t timeoutMs) {
+  return WinInetOpen(url, timeoutMs, lastError_);
+}
 
 }  // namespace tovex::win32

@@ -1,6 +1,6 @@
 #pragma once
 // The network port: DNS servers from the IP helper library (loaded at run
-// time, as systems without it still run Setup); HTTP is not built yet.
+// time, as systems without it still run Setup); HTTP through WinINet.
 
 #include "platform/network.h"
 
@@ -9,8 +9,7 @@ namespace tovex::win32 {
 class Win32Network final : public Network {
  public:
   std::vector<std::string> DnsServers() override;
-  // Not built yet: always nullopt with ERROR_CALL_NOT_IMPLEMENTED (120).
-  std::optional<std::string> HttpGet(const std::string& url) override;
+  std::unique_ptr<HttpResponse> HttpOpen(const std::string& url, uint32_t timeoutMs) override;
   uint32_t LastError() const override { return lastError_; }
 
  private:

@@ -4,23 +4,10 @@
 
 #include "common/code_page_1252.h"
 #include "fakes/fake_machine.h"
-#include "platform/network.h"
 #include "platform/shell.h"
 
 namespace tovex {
 namespace {
-
-class ScriptedNetwork final : public Network {
- public:
-  std::optional<std::string> document;
-  std::vector<std::string> requested;
-  std::vector<std::string> DnsServers() override { return {}; }
-  std::optional<std::string> HttpGet(const std::string& url) override {
-    requested.push_back(url);
-    return document;
-  }
-  uint32_t LastError() const override { return document ? 0 : 12029; }
-};
 
 class RecordingShell final : public Shell {
  public:
@@ -35,14 +22,12 @@ class RecordingShell final : public Shell {
   uint32_t LastError() const override { return accepts ? 0 : 1155; }
 };
 
+constexpr char kProductsUrl[] = "http://127.0.0.1/products.xml";
+
 struct Check {
   fakes::FakeMachine machine;
-  ScriptedNetwork network;
   RecordingShell shell;
-  Check() {
-    machine.context.platform.network = &network;
-    machine.context.platform.shell = &shell;
-  }
+  Check() { machine.context.platform.shell = &shell; }
 };
 
 std::string Doc(const std::string& element) { return "<?xml version=\"1.0\"?>\n<products>" + element + "</products>"; }
@@ -93,9 +78,9 @@ TEST(CheckForNewVersion, AsksOnlyForANewerRelease) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
     Check check;
-    check.network.document = Doc(std::string("<TX url=\"http://127.0.0.1/dl\">") + c.version + "</TX>");
+    check.machine.network.Serve(kProductsUrl, Doc(std::string("<TX url=\"http://127.0.0.1/dl\">") + c.version + "</TX>"));
     check.machine.user.answers.push_back(MessageAnswer::No);
-    CheckForNewVersion(check.machine.context, "http://127.0.0.1/products.xml");
+    CheckForNewVersion(check.machine.context, kProductsUrl);
     ASSERT_EQ(check.machine.user.shown.size(), c.asks ? 1u : 0u);
     if (c.asks) {
       const auto& box = check.machine.user.shown[0];
@@ -113,14 +98,14 @@ TEST(CheckForNewVersion, AsksOnlyForANewerRelease) {
 TEST(CheckForNewVersion, YesOpensTheDownloadAndEnds) {
   Check check;
   check.machine.strings.cName = "Translated Name";  // the question keeps the fixed product name
-  check.network.document = Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>");
+  check.machine.network.Serve(std::string(kDefaultProductsUrl), Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>"));
   try {
     CheckForNewVersion(check.machine.context, "");
     FAIL() << "Yes must end Setup";
   } catch (const ProcessEnded& ended) {
     EXPECT_EQ(ended.exitCode, kExitSuccess);
   }
-  EXPECT_EQ(check.network.requested, std::vector<std::string>{std::string(kDefaultProductsUrl)});
+  EXPECT_EQ(check.machine.network.requests, std::vector<std::string>{std::string(kDefaultProductsUrl)});
   EXPECT_EQ(check.shell.opened, std::vector<std::string>{"http://127.0.0.1/dl"});
   EXPECT_NE(check.machine.user.shown.at(0).text.find("Tovex Mail Server 8.5.1"), std::string::npos);
 }
@@ -128,7 +113,7 @@ TEST(CheckForNewVersion, YesOpensTheDownloadAndEnds) {
 TEST(CheckForNewVersion, YesEndsSetupEvenWhenNoBrowserStarts) {
   Check check;
   check.shell.accepts = false;
-  check.network.document = Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>");
+  check.machine.network.Serve(std::string(kDefaultProductsUrl), Doc("<TX url=\"http://127.0.0.1/dl\">8.5.1</TX>"));
   try {
     CheckForNewVersion(check.machine.context, "");
     FAIL() << "Yes must end Setup";
@@ -145,8 +130,8 @@ TEST(CheckForNewVersion, FailuresAreSilentAndLeaveNoTemporaryFile) {
   CheckForNewVersion(check.machine.context, "http://127.0.0.1:1/products.xml");
   EXPECT_TRUE(check.machine.user.shown.empty());
 
-  check.network.document = "not a products document";
-  CheckForNewVersion(check.machine.context, "http://127.0.0.1/products.xml");
+  check.machine.network.Serve(kProductsUrl, "not a products document");
+  CheckForNewVersion(check.machine.context, kProductsUrl);
   EXPECT_TRUE(check.machine.user.shown.empty());
   EXPECT_TRUE(check.machine.files.List("C:\\Temp", "*.tmp").empty());
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/network.h"
+#include "setup/new_version_check.h"
 #include "setup/main_form.h"
 #include "setup/wizard_form.h"
 #include "upgrade/config_store.h"
@@ -121,21 +121,12 @@ TEST(Unattended, UninstallVerySilentAnswersItsQuestion) {
   EXPECT_NE(run.Log().find("Answered Yes by the unattended run"), std::string::npos) << run.Log();
 }
 
-class OfferingNetwork final : public Network {
- public:
-  std::vector<std::string> DnsServers() override { return {}; }
-  std::optional<std::string> HttpGet(const std::string&) override {
-    return std::string("<products><TX url=\"http://127.0.0.1/dl\">8.5.1</TX></products>");
-  }
-  uint32_t LastError() const override { return 0; }
-};
-
 TEST(Unattended, TheNewVersionQuestionIsAnsweredByTheFile) {
   for (const char* check : {"Log", "Stop"}) {
     SCOPED_TRACE(check);
     SilentRun run;
-    OfferingNetwork network;
-    run.machine.context.platform.network = &network;
+    run.machine.network.Serve(std::string(kDefaultProductsUrl),
+                              "<products><TX url=\"http://127.0.0.1/dl\">8.5.1</TX></products>");
     std::string text = kAnswers;
     text.insert(text.find("[Configuration]"), std::string("CheckForNewVersion=") + check + "\r\n");
     run.machine.files.AddFile("C:\\answers.ini", text);

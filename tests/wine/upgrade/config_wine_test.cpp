@@ -100,7 +100,7 @@ TEST_F(RealFolder, NetworkAdapterReadsDnsServersAndReportsAClosedPort) {
     EXPECT_EQ(server.find_first_not_of("0123456789.:abcdefABCDEF%"), std::string::npos) << server;
   }
   // Nothing listens on loopback port 1: the request fails at once.
-  EXPECT_FALSE(network.HttpGet("http://127.0.0.1:1/"));
+  EXPECT_FALSE(network.HttpOpen("http://127.0.0.1:1/", 5000));
   EXPECT_NE(network.LastError(), 0u);
 }
 
