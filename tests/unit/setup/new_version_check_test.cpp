@@ -134,6 +134,20 @@ TEST(CheckForNewVersion, FailuresAreSilentAndLeaveNoTemporaryFile) {
   CheckForNewVersion(check.machine.context, kProductsUrl);
   EXPECT_TRUE(check.machine.user.shown.empty());
   EXPECT_TRUE(check.machine.files.List("C:\\Temp", "*.tmp").empty());
+
+  // A server that never answers is left at the deadline, as silently.
+  fakes::FakeHttpAnswer silent;
+  silent.headersAfterMs = 3600 * 1000;
+  check.machine.network.answers[kProductsUrl] = silent;
+  const uint64_t before = check.machine.clock.ElapsedMs();
+  CheckForNewVersion(check.machine.context, kProductsUrl);
+  EXPECT_EQ(check.machine.clock.ElapsedMs() - before, 20000u);
+  EXPECT_TRUE(check.machine.user.shown.empty());
+  const std::string log = check.machine.log.Text();
+  EXPECT_NE(log.find("New-version check: gave up downloading the products document: no whole answer within 20 "
+                     "seconds"),
+            std::string::npos)
+      << log;
 }
 
 }  // namespace
