@@ -72,10 +72,24 @@ void EnsureDataSource(SetupContext& context, FileInstallation& run, const std::s
   Log(context, (ok ? "Created data source " : "Could not create data source ") + name + " for " + database);
 }
 
-void MakeFolder(SetupContext& context, const std::string& folder) {
-  if (!ForceDirectories(FilesOf(context), folder)) {
-    LogFailure(context, "Creating folder " + folder, FilesOf(context).LastError());
+// A folder of the installation, none of whose parts below the installation
+// folder may be a link: files copied there would land in the link's target.
+void MakeInstallFolder(SetupContext& context, const std::string& relativeFolder) {
+  if (!ForceDirectoriesBelow(FilesOf(context), context.InstallPath, relativeFolder)) {
+    LogFailure(context, "Creating folder " + context.InstallPath + relativeFolder, FilesOf(context).LastError());
   }
+}
+
+// Nothing Setup writes into the installation folder goes through a link
+// planted there: every part of the target's path below the installation
+// folder (below its own folder for a target elsewhere) that is a link is
+// removed as a link first. False when a link stays.
+bool ClearWayTo(SetupContext& context, const std::string& target) {
+  const std::string& install = context.InstallPath;
+  const bool below = !install.empty() && target.size() > install.size() &&
+                     SameText(std::string_view(target).substr(0, install.size()), install);
+  const std::string root = below ? install : ExtractFilePath(target);
+  return RemoveLinksBelow(FilesOf(context), root, target.substr(root.size()));
 }
 
 // Files an earlier release kept in the installation folder itself now live
@@ -85,6 +99,10 @@ void MoveLegacyConfigurationFiles(SetupContext& context) {
   for (const char* name : {"cert.pem", "cert.dat", "default.ini", "db.ini"}) {
     const std::string from = context.InstallPath + name;
     if (!files.FileExists(from)) continue;
+    if (IsLink(files, from)) {  // a link is no file of an earlier release, and moving it could move its target
+      Log(context, from + " is a link and stays where it is");
+      continue;
+    }
     const std::string to = context.InstallPath + "config\\" + name;
     if (files.Move(from, to)) {
       Log(context, "Moved " + from + " to " + to);
@@ -99,14 +117,13 @@ void MoveLegacyConfigurationFiles(SetupContext& context) {
 // wholesale, while the packaged "local.cf" must never replace the local one.
 void PrepareSpamRules(SetupContext& context, FileInstallation& run) {
   Files& files = FilesOf(context);
-  const std::string rules = context.InstallPath + "spam\\rules\\";
-  if (!files.FolderExists(rules)) return;
+  if (!files.FolderExists(context.InstallPath + "spam\\rules\\")) return;
   for (char digit = '1'; digit <= '6'; ++digit) {
     // Also tries to remove the folder, which works only if it became empty;
     // the packaged rules recreate it then.
-    DeleteTree(files, rules, std::string(1, digit) + "*.*", false);
+    DeleteTreeBelow(files, context.InstallPath, "spam\\rules\\", std::string(1, digit) + "*.*", false);
   }
-  files.Delete(run.ExtractionFolder + "spam\\rules\\local.cf");
+  DeleteFileOrLink(files, run.ExtractionFolder + "spam\\rules\\local.cf");
 }
 
 void InstallCalendar(SetupContext& context, FileInstallation& run) {
@@ -137,7 +154,7 @@ void InstallAntivirus(SetupContext& context, FileInstallation& run) {
   ExtractOrEnd(context, run, archive, unpacked);
   const std::string engineFolder = context.InstallPath + "avast";
   if (files.FolderExists(engineFolder) && run.RemoveOldAntivirus) {
-    DeleteTree(files, engineFolder + "\\", "", true);
+    DeleteTreeBelow(files, context.InstallPath, "avast\\", "", true);
   }
   const std::string installedLibraryFolder = engineFolder + "\\setup\\";
   if (!files.FileExists(installedLibraryFolder + kEngineSetupLibrary)) {
@@ -155,7 +172,8 @@ void InstallWebMail(SetupContext& context, FileInstallation& run) {
   // An empty "control.exe.local" makes Windows load control.exe's libraries
   // from its own folder first (library redirection).
   const std::string redirection = context.InstallPath + "control.exe.local";
-  if (auto file = files.CreateForWriting(redirection)) {
+  std::unique_ptr<OutputFile> file;
+  if (ClearWayTo(context, redirection) && (file = files.CreateForWriting(redirection))) {
     file->Close();
   } else {
     LogFailure(context, "Creating " + redirection, files.LastError());
@@ -166,10 +184,15 @@ void InstallWebMail(SetupContext& context, FileInstallation& run) {
   if (!files.FileExists(context.InstallPath + "webmail\\config\\settings.dat")) {
     InstallTemplateFile(context, run, "webmail\\settings.dat", context.InstallPath + "webmail\\config\\");
   }
-  files.Delete(unpacked + "settings.dat");
+  DeleteFileOrLink(files, unpacked + "settings.dat");
 
   // The web mail's pages are served from html\mail\: copy them there by
   // pointing InstallPath at it for the one tree, restored however it ends.
+  // The way there must hold no link, as the copy checks only below it.
+  if (!RemoveLinksBelow(files, context.InstallPath, "html\\mail\\")) {
+    LogFailure(context, "Removing a link in " + context.InstallPath + "html\\mail\\", files.LastError());
+    Fatal(context, FormatText(context.strings->cErrorFile, {SystemText(context, files.LastError()), "html\\mail\\"}));
+  }
   {
     struct Restore {
       std::string& path;
@@ -181,9 +204,37 @@ void InstallWebMail(SetupContext& context, FileInstallation& run) {
   }
   DeleteTree(files, unpacked + "html\\", "", true);
   // Projects are the package's, never the user's: replaced entirely.
-  DeleteTree(files, context.InstallPath + "webmail\\projects\\", "", true);
+  DeleteTreeBelow(files, context.InstallPath, "webmail\\projects\\", "", true);
   CopyInstallTree(context, run.ExtractionFolder, "webmail\\");
   DeleteTree(files, unpacked, "", true);
+}
+
+// Below the program files folder a new folder inherits its protection. One
+// with "." or ".." parts cannot be told to lie there.
+bool BelowProgramFiles(Files& files, const std::string& folder) {
+  const std::string programFiles = IncludeTrailingBackslash(files.ProgramFilesFolder());
+  if (programFiles.size() <= 1 || folder.find("\\.") != std::string::npos) return false;
+  return folder.size() > programFiles.size() &&
+         SameText(std::string_view(folder).substr(0, programFiles.size()), programFiles);
+}
+
+// The services run from the installation folder as the local system
+// account: elsewhere it gets the protection the program files folder has,
+// so that no ordinary user can replace a program there.
+bool CreateInstallFolder(SetupContext& context) {
+  Files& files = FilesOf(context);
+  const std::string folder = ExcludeTrailingBackslash(context.InstallPath);
+  if (BelowProgramFiles(files, context.InstallPath)) {
+    if (!ForceDirectories(files, folder)) return false;
+    Log(context, "Created the installation folder " + context.InstallPath);
+    return true;
+  }
+  const std::string parent = ExcludeTrailingBackslash(ExtractFilePath(folder));
+  if (parent.size() > 2 && !ForceDirectories(files, parent)) return false;
+  if (!files.MakeProtectedFolder(folder, FolderProtection::LikeProgramFiles)) return false;
+  Log(context, "Created the installation folder " + context.InstallPath +
+                   " with the protection of the program files folder");
+  return true;
 }
 
 }  // namespace
@@ -206,13 +257,18 @@ InstallHooks DefaultInstallHooks(SetupContext& context) {
 
 void EnsureInstallFolder(SetupContext& context) {
   Files& files = FilesOf(context);
-  if (files.FolderExists(context.InstallPath)) return;
-  if (ForceDirectories(files, context.InstallPath)) {
-    Log(context, "Created the installation folder " + context.InstallPath);
+  const std::string& install = context.InstallPath;
+  if (files.FolderExists(install)) {
+    if (files.OrdinaryUsersMayWrite(install).value_or(false)) {
+      Log(context, "Warning: the security of the installation folder " + install +
+                       " lets ordinary users write there, and the services run from it as the local system "
+                       "account; give it the protection of the program files folder");
+    }
     return;
   }
+  if (CreateInstallFolder(context)) return;
   const uint32_t code = files.LastError();
-  LogFailure(context, "Creating the installation folder " + context.InstallPath, code);
+  LogFailure(context, "Creating the installation folder " + install, code);
   Fatal(context, context.strings->cErrorDir + SystemText(context, code));
 }
 
@@ -221,9 +277,13 @@ bool CopyInstallFile(SetupContext& context, const std::string& name, const std::
   Files& files = FilesOf(context);
   const std::string source = IncludeTrailingBackslash(sourceFolder) + name;
   const std::string target = IncludeTrailingBackslash(targetFolder) + name;
-  // A read-only, hidden or system file would refuse to be replaced.
-  if (files.FileExists(target)) files.SetAttributes(target, attr::kNormal);
-  if (files.Copy(source, target, false)) {
+  bool copied = ClearWayTo(context, target);
+  if (copied) {
+    // A read-only, hidden or system file would refuse to be replaced.
+    if (files.FileExists(target)) files.SetAttributes(target, attr::kNormal);
+    copied = files.Copy(source, target, false);
+  }
+  if (copied) {
     Log(context, "Copied " + target);
     return true;
   }
@@ -238,10 +298,12 @@ void CopyInstallTree(SetupContext& context, const std::string& sourceRoot, const
   const std::string source = IncludeTrailingBackslash(sourceRoot) + relativeFolder;
   const std::string target = context.InstallPath + relativeFolder;
   for (const FileEntry& entry : files.List(source, "*.*")) {
-    if (entry.IsFolder()) {
+    if (entry.IsLink()) {
+      Log(context, "Not copied: " + source + entry.name + " is a link");
+    } else if (entry.IsFolder()) {
       CopyInstallTree(context, sourceRoot, relativeFolder + entry.name + "\\");
     } else {
-      MakeFolder(context, target);
+      MakeInstallFolder(context, relativeFolder);
       CopyInstallFile(context, entry.name, source, target, true);
     }
   }
@@ -274,7 +336,8 @@ void InstallTemplateFile(SetupContext& context, const FileInstallation& run, con
   while (input->Read(buffer, sizeof buffer, got) && got > 0) text.append(buffer, got);
 
   const std::string target = IncludeTrailingBackslash(targetFolder) + ExtractFileName(source);
-  auto output = files.CreateForWriting(target);
+  std::unique_ptr<OutputFile> output;
+  if (ClearWayTo(context, target)) output = files.CreateForWriting(target);
   if (!output) {
     LogFailure(context, "Writing " + target, files.LastError());
     return;
@@ -329,7 +392,7 @@ void InstallFiles(SetupContext& context, FileInstallation& run) {
   const std::string& from = run.ExtractionFolder;
   const std::string& install = context.InstallPath;
   Caption(run, context.strings->cInstallFiles);
-  for (const char* folder : {"config\\", "xml\\", "doc\\"}) MakeFolder(context, install + folder);
+  for (const char* folder : {"config\\", "xml\\", "doc\\"}) MakeInstallFolder(context, folder);
 
   CopyInstallFile(context, "info.xml", context.SetupFolder, install + "xml\\", false);
   CopyInstallFile(context, "setup.lng", context.SetupFolder, install, false);
@@ -360,15 +423,19 @@ void InstallFiles(SetupContext& context, FileInstallation& run) {
   }
 
   const std::string ldap = context.SetupFolder + "setupldap.dat";
-  if (files.FileExists(ldap)) Extract(context, run, ldap, install + "ldap\\", false, kLdapKeepList);
+  if (files.FileExists(ldap)) {
+    MakeInstallFolder(context, "ldap\\");
+    Extract(context, run, ldap, install + "ldap\\", false, kLdapKeepList);
+  }
 
   const std::string php = context.SetupFolder + "setupphp.dat";
   if (files.FileExists(php)) {
+    MakeInstallFolder(context, "php\\");
     Extract(context, run, php, install + "php\\", true);
     std::string windows = files.WindowsFolder();
     if (windows.empty()) windows = context.SetupFolder;
     InstallTemplateFile(context, run, install + "php\\wmi.ini", windows);
-    files.Delete(install + "php\\wmi.ini");
+    DeleteFileOrLink(files, install + "php\\wmi.ini");
   }
   Progress(run);
 
@@ -383,7 +450,7 @@ void RemoveDeselectedComponents(SetupContext& context) {
   const std::string& install = context.InstallPath;
   const ComponentFlags& flags = context.flags;
   auto remove = [&](const char* name) {
-    if (files.Delete(install + name)) Log(context, "Removed " + install + name);
+    if (DeleteFileOrLink(files, install + name)) Log(context, "Removed " + install + name);
   };
   if (flags.NoInstallMail) {
     remove("smtp.exe");
@@ -392,9 +459,9 @@ void RemoveDeselectedComponents(SetupContext& context) {
   if (flags.NoInstallControl) remove("control.exe");
   if (flags.NoInstallIM) remove("im.exe");
   if (flags.NoInstallCalendar) remove("cal.exe");
-  if (flags.NoInstallWebMail) DeleteTree(files, install + "html\\mail\\", "", true);
-  if (flags.NoInstallAV) DeleteTree(files, install + "avast", "", true);
-  if (flags.NoInstallIAS) DeleteTree(files, install + "spam\\", "", true);
+  if (flags.NoInstallWebMail) DeleteTreeBelow(files, install, "html\\mail\\", "", true);
+  if (flags.NoInstallAV) DeleteTreeBelow(files, install, "avast", "", true);
+  if (flags.NoInstallIAS) DeleteTreeBelow(files, install, "spam\\", "", true);
 }
 
 }  // namespace tovex

@@ -65,6 +65,10 @@ inline constexpr const char* kLdapKeepList =
 
 // Creates InstallPath with its parents; when that fails, shows
 // "Directory could not be created: " with the system's text and ends Setup.
+// Outside the program files folder the new folder gets that folder's
+// protection (Administrators and SYSTEM full control, users read and
+// execute). An existing folder whose security lets ordinary users write is
+// logged as a warning.
 void EnsureInstallFolder(SetupContext& context);
 
 // Copies source folder + name over target folder + name (whose attributes are

@@ -79,12 +79,17 @@ bool Extract(Files& files, const std::string& archivePath, const std::string& de
                        (!lowerKeepList.empty() && !InKeepList(lowerKeepList, entry.name));
     if (!write) continue;  // Next skips the data
 
+    // Nothing is written through a link planted below the destination: a
+    // link on the way is removed as a link first.
     const std::string targetFolder = ExtractFilePath(target);
     if (targetFolder != lastFolder) {
-      if (!ForceDirectories(files, targetFolder)) {
+      if (!ForceDirectoriesBelow(files, folder, ExtractFilePath(entry.name))) {
         return report.Fail(where + ": the folder " + targetFolder + " cannot be created", files.LastError());
       }
       lastFolder = targetFolder;
+    }
+    if (IsLink(files, target) && !files.RemoveLink(target)) {
+      return report.Fail(where + ": " + target + " is a link that cannot be removed", files.LastError());
     }
     std::unique_ptr<OutputFile> output = files.CreateForWriting(target);
     if (!output) return report.Fail(where + ": " + target + " cannot be created", files.LastError());

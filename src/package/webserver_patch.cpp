@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/context.h"
+#include "common/folders.h"
 #include "common/setup_log.h"
 #include "common/text.h"
 #include "platform/files.h"
@@ -115,7 +116,7 @@ void PatchWebServerConfig(SetupContext& context) {
     files.Delete(fresh);
     return;
   }
-  if (!files.Delete(path)) {
+  if (!DeleteFileOrLink(files, path)) {
     LogFailure(context, "Replacing " + path + "; left unchanged", files.LastError());
     files.Delete(fresh);
     return;

@@ -26,6 +26,9 @@ inline constexpr uint32_t kSystem = 0x04;
 inline constexpr uint32_t kDirectory = 0x10;
 inline constexpr uint32_t kArchive = 0x20;
 inline constexpr uint32_t kNormal = 0x80;
+// A symbolic link, junction or other reparse point: the entry stands for
+// something elsewhere. With kDirectory it stands for a folder.
+inline constexpr uint32_t kReparsePoint = 0x400;
 }  // namespace attr
 
 // Windows error codes that the core tells apart.
@@ -38,6 +41,7 @@ inline constexpr uint32_t kFileExists = 80;
 inline constexpr uint32_t kDiskFull = 112;
 inline constexpr uint32_t kDirNotEmpty = 145;
 inline constexpr uint32_t kAlreadyExists = 183;
+inline constexpr uint32_t kNotAReparsePoint = 4390;
 }  // namespace oserr
 
 // A file opened for sequential reading. Read returns false only on an error;
@@ -64,25 +68,58 @@ struct FileEntry {
   uint32_t attributes = 0;
   uint64_t size = 0;
   bool IsFolder() const { return (attributes & attr::kDirectory) != 0; }
+  bool IsLink() const { return (attributes & attr::kReparsePoint) != 0; }
+};
+
+// The security a folder Setup creates is given.
+enum class FolderProtection {
+  // Administrators and SYSTEM full control, nobody else any access, nothing
+  // inherited from the parent: what Setup unpacks there cannot be swapped by
+  // a program running without elevation.
+  AdministratorsOnly,
+  // What the system's program files folder has: Administrators and SYSTEM
+  // full control, users read and execute, nothing inherited from the parent.
+  LikeProgramFiles,
 };
 
 class Files {
  public:
   virtual ~Files() = default;
 
-  // True for an existing file (not a folder).
+  // True for an existing file (not a folder). A link answers for itself: a
+  // link to a file is a file, a link to a folder a folder.
   virtual bool FileExists(const std::string& path) = 0;
   // True for an existing folder.
   virtual bool FolderExists(const std::string& path) = 0;
-  // Attributes of a file or folder; nullopt when it does not exist.
+  // Attributes of a file or folder; nullopt when it does not exist. A link
+  // (symbolic link, junction) is reported as itself, with kReparsePoint, and
+  // never followed; so is an entry that the system opens somewhere else than
+  // where it is listed.
   virtual std::optional<uint32_t> Attributes(const std::string& path) = 0;
   virtual bool SetAttributes(const std::string& path, uint32_t attributes) = 0;
 
   // Creates one folder; its parent must exist. Fails with kAlreadyExists when
   // the folder is there already.
   virtual bool MakeFolder(const std::string& path) = 0;
+  // The same, with the given security instead of what the parent passes on.
+  // Fails with kAlreadyExists when anything is there already.
+  virtual bool MakeProtectedFolder(const std::string& path, FolderProtection protection) = 0;
+  // Whether the folder's security lets ordinary users (Everyone,
+  // Authenticated Users, Users, interactive users) create, change or delete
+  // anything in it; nullopt when its security cannot be read.
+  virtual std::optional<bool> OrdinaryUsersMayWrite(const std::string& path) = 0;
   // Removes an empty folder; fails with kDirNotEmpty otherwise.
   virtual bool RemoveFolder(const std::string& path) = 0;
+  // Removes a link (to a file or a folder) itself, never its target. Fails
+  // with kNotAReparsePoint when the path is no link, or when the system
+  // would reach the target instead of the link (Wine opens the target of a
+  // Unix symbolic link whatever it is asked), so that the link stays.
+  virtual bool RemoveLink(const std::string& path) = 0;
+
+  // The methods below follow links, in the path and at its end: reading,
+  // writing and copying reach the link's target. Delete and Move of a link
+  // itself act on the link on Windows but on the target under Wine, so a
+  // walk that meets a link removes it with RemoveLink instead.
 
   // nullptr on failure (missing file, sharing violation...).
   virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path) = 0;
@@ -101,13 +138,14 @@ class Files {
 
   // Entries of a folder whose names match a Windows mask ("*", "?"; "*.*"
   // matches every name), without "." and "..". Empty when the folder is
-  // missing.
+  // missing. Links are listed as themselves, as Attributes reports them.
   virtual std::vector<FileEntry> List(const std::string& folder, const std::string& mask) = 0;
 
   // Well-known folders, each ending with a backslash.
   virtual std::string TempFolder() = 0;
   virtual std::string WindowsFolder() = 0;
   virtual std::string SystemFolder() = 0;
+  virtual std::string ProgramFilesFolder() = 0;
   virtual std::string CurrentFolder() = 0;
   // Makes the folder the process's current directory (a vendor library that
   // finds its companions relative to it is loaded and called from there).

@@ -110,7 +110,9 @@ void KeepLogInInstallation(SetupContext& context) {
   if (context.log == nullptr) return;
   Files& files = *context.platform.files;
   const std::string folder = context.InstallPath + "logs\\";
-  if (!ForceDirectories(files, folder) || !context.log->Attach(folder + kSetupLogName)) {
+  if (!ForceDirectoriesBelow(files, context.InstallPath, "logs\\") ||
+      !RemoveLinksBelow(files, context.InstallPath, std::string("logs\\") + kSetupLogName) ||
+      !context.log->Attach(folder + kSetupLogName)) {
     Log(context, "The setup log could not be copied into " + folder);
   }
 }

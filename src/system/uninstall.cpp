@@ -74,7 +74,7 @@ void DeleteProgramFiles(SetupContext& context, const std::string& base) {
   Files& files = *context.platform.files;
   for (const std::string& name : UninstalledProgramFiles()) {
     const std::string path = base + name;
-    if (files.Delete(path)) {
+    if (DeleteFileOrLink(files, path)) {
       Log(context, "Uninstall: deleted " + path);
     } else if (files.FileExists(path)) {
       // Most often a file still in use; it stays and the closing box says so.
@@ -84,10 +84,11 @@ void DeleteProgramFiles(SetupContext& context, const std::string& base) {
   }
 }
 
-void DeleteFolder(SetupContext& context, const std::string& folder) {
+void DeleteFolder(SetupContext& context, const std::string& base, const std::string& subfolder) {
   Files& files = *context.platform.files;
+  const std::string folder = base + subfolder;
   if (!files.FolderExists(folder)) return;
-  const bool removed = DeleteTree(files, folder, "*.*", true);
+  const bool removed = DeleteTreeBelow(files, base, subfolder, "*.*", true);
   Log(context, "Uninstall: folder " + folder + (removed ? " removed" : " not removed completely"));
 }
 
@@ -129,7 +130,7 @@ void Uninstall(SetupContext& context) {
 
   // 7, 8. Program files and program folders.
   DeleteProgramFiles(context, base);
-  for (const char* folder : kUninstalledFolders) DeleteFolder(context, base + folder);
+  for (const char* folder : kUninstalledFolders) DeleteFolder(context, base, folder);
 
   // 9, 10. The anti-virus engine removes itself through its vendor's
   //        library, then its folder goes.
@@ -139,7 +140,7 @@ void Uninstall(SetupContext& context) {
   } else {
     Log(context, "Uninstall: no anti-virus engine setup library in " + engineSetup);
   }
-  DeleteFolder(context, base + kEngineFolder);
+  DeleteFolder(context, base, kEngineFolder);
 
   // 11. Something always stays (configuration, mail, logs, this program).
   const SetupStrings& strings = *context.strings;

@@ -64,8 +64,34 @@ std::string FakeFiles::ParentKey(const std::string& key) {
   return at == std::string::npos ? std::string() : key.substr(0, at);
 }
 
-FakeFiles::Node* FakeFiles::Find(const std::string& path) {
-  auto it = nodes_.find(Key(path));
+std::string FakeFiles::Resolve(const std::string& path, bool followLast) const {
+  std::string key = Key(path);
+  // Each pass follows the first link on the way; a loop of links gives up.
+  for (int pass = 0; pass < 32; ++pass) {
+    bool followed = false;
+    for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
+      const bool last = end == std::string::npos;
+      if (!last || followLast) {
+        auto it = nodes_.find(key.substr(0, end));
+        if (it != nodes_.end() && it->second.IsLink()) {
+          key = Key(it->second.linkTarget) + (last ? "" : key.substr(end));
+          followed = true;
+          break;
+        }
+      }
+      if (last) break;
+    }
+    if (!followed) break;
+  }
+  return key;
+}
+
+std::string FakeFiles::SpelledName(const std::string& path, const std::string& key) {
+  return ExtractFileName(Key(path) == key ? ExcludeTrailingBackslash(path) : key);
+}
+
+FakeFiles::Node* FakeFiles::Find(const std::string& path, bool followLast) {
+  auto it = nodes_.find(Resolve(path, followLast));
   return it == nodes_.end() ? nullptr : &it->second;
 }
 
@@ -96,8 +122,25 @@ void FakeFiles::AddFile(const std::string& path, const std::string& content, uin
   nodes_[Key(path)] = Node{ExtractFileName(path), false, attributes, std::make_shared<std::string>(content)};
 }
 
+void FakeFiles::AddLink(const std::string& path, const std::string& target, bool toFolder) {
+  AddFolder(ExtractFilePath(ExcludeTrailingBackslash(path)));
+  Node link{ExtractFileName(ExcludeTrailingBackslash(path)), toFolder,
+            attr::kReparsePoint | (toFolder ? attr::kDirectory : attr::kArchive), nullptr};
+  link.linkTarget = target;
+  nodes_[Key(path)] = link;
+}
+
+void FakeFiles::SetOrdinaryUsersMayWrite(const std::string& path, bool mayWrite) {
+  if (Node* node = Find(path)) node->usersMayWrite = mayWrite;
+}
+
+std::optional<FolderProtection> FakeFiles::Protection(const std::string& path) const {
+  auto it = nodes_.find(Resolve(path, true));
+  return it == nodes_.end() ? std::nullopt : it->second.protection;
+}
+
 std::optional<std::string> FakeFiles::Content(const std::string& path) const {
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(path, true));
   if (it == nodes_.end() || it->second.folder) return std::nullopt;
   return *it->second.content;
 }
@@ -109,17 +152,17 @@ std::vector<std::string> FakeFiles::AllPaths() const {
 }
 
 bool FakeFiles::FileExists(const std::string& path) {
-  const Node* node = Find(path);
+  const Node* node = Find(path, false);
   return node != nullptr && !node->folder;
 }
 
 bool FakeFiles::FolderExists(const std::string& path) {
-  const Node* node = Find(path);
+  const Node* node = Find(path, false);
   return node != nullptr && node->folder;
 }
 
 std::optional<uint32_t> FakeFiles::Attributes(const std::string& path) {
-  const Node* node = Find(path);
+  const Node* node = Find(path, false);
   if (node == nullptr) {
     Fail(oserr::kFileNotFound);
     return std::nullopt;
@@ -129,28 +172,61 @@ std::optional<uint32_t> FakeFiles::Attributes(const std::string& path) {
 
 bool FakeFiles::SetAttributes(const std::string& path, uint32_t attributes) {
   if (Injected(Op::SetAttributes, path)) return false;
-  Node* node = Find(path);
+  Node* node = Find(path, false);
   if (node == nullptr) return Fail(oserr::kFileNotFound);
-  node->attributes = node->folder ? (attributes | attr::kDirectory) : (attributes & ~attr::kDirectory);
+  const uint32_t kept = node->attributes & (attr::kDirectory | attr::kReparsePoint);
+  node->attributes = (attributes & ~(attr::kDirectory | attr::kReparsePoint)) | kept;
   return true;
 }
 
-bool FakeFiles::MakeFolder(const std::string& path) {
+bool FakeFiles::MakeFolderNode(const std::string& path, std::optional<FolderProtection> protection) {
   if (Injected(Op::MakeFolder, path)) return false;
-  const std::string key = Key(path);
+  const std::string key = Resolve(path, false);
   if (nodes_.count(key)) return Fail(oserr::kAlreadyExists);
-  const Node* parent = Find(ParentKey(key));
-  if (parent == nullptr || !parent->folder) return Fail(oserr::kPathNotFound);
-  nodes_[key] = Node{ExtractFileName(ExcludeTrailingBackslash(path)), true, attr::kDirectory, nullptr};
+  auto parent = nodes_.find(ParentKey(key));
+  if (parent == nodes_.end() || !parent->second.folder) return Fail(oserr::kPathNotFound);
+  Node folder{ExtractFileName(ExcludeTrailingBackslash(path)), true, attr::kDirectory, nullptr};
+  folder.protection = protection;
+  // Without a protection of its own a folder inherits its parent's security.
+  folder.usersMayWrite = !protection && parent->second.usersMayWrite;
+  nodes_[key] = folder;
+  return true;
+}
+
+bool FakeFiles::MakeFolder(const std::string& path) { return MakeFolderNode(path, std::nullopt); }
+
+bool FakeFiles::MakeProtectedFolder(const std::string& path, FolderProtection protection) {
+  return MakeFolderNode(path, protection);
+}
+
+std::optional<bool> FakeFiles::OrdinaryUsersMayWrite(const std::string& path) {
+  const Node* node = Find(path);
+  if (node == nullptr) {
+    Fail(oserr::kFileNotFound);
+    return std::nullopt;
+  }
+  return node->usersMayWrite;
+}
+
+bool FakeFiles::RemoveLink(const std::string& path) {
+  if (Injected(Op::RemoveLink, path)) return false;
+  auto it = nodes_.find(Resolve(path, false));
+  if (it == nodes_.end()) return Fail(oserr::kFileNotFound);
+  if (!it->second.IsLink()) return Fail(oserr::kNotAReparsePoint);
+  nodes_.erase(it);
   return true;
 }
 
 bool FakeFiles::RemoveFolder(const std::string& path) {
   if (Injected(Op::RemoveFolder, path)) return false;
-  const std::string key = Key(path);
+  const std::string key = Resolve(path, false);
   auto it = nodes_.find(key);
   if (it == nodes_.end()) return Fail(oserr::kFileNotFound);
   if (!it->second.folder) return Fail(oserr::kPathNotFound);
+  if (it->second.IsLink()) {  // Windows removes a folder link, not its target
+    nodes_.erase(it);
+    return true;
+  }
   auto next = nodes_.upper_bound(key);
   if (next != nodes_.end() && next->first.compare(0, key.size() + 1, key + "\\") == 0) {
     return Fail(oserr::kDirNotEmpty);
@@ -176,19 +252,19 @@ std::unique_ptr<InputFile> FakeFiles::OpenForReading(const std::string& path) {
 
 std::unique_ptr<OutputFile> FakeFiles::CreateForWriting(const std::string& path) {
   if (Injected(Op::Write, path)) return nullptr;
-  const std::string key = Key(path);
+  const std::string key = Resolve(path, true);
   Node* node = Find(path);
   if (node != nullptr && (node->folder || (node->attributes & attr::kReadOnly))) {
     Fail(oserr::kAccessDenied);
     return nullptr;
   }
-  const Node* parent = Find(ParentKey(key));
-  if (parent == nullptr || !parent->folder) {
+  auto parent = nodes_.find(ParentKey(key));
+  if (parent == nodes_.end() || !parent->second.folder) {
     Fail(oserr::kPathNotFound);
     return nullptr;
   }
   if (node == nullptr) {
-    nodes_[key] = Node{ExtractFileName(path), false, attr::kArchive, std::make_shared<std::string>()};
+    nodes_[key] = Node{SpelledName(path, key), false, attr::kArchive, std::make_shared<std::string>()};
     node = &nodes_[key];
   } else {
     node->content = std::make_shared<std::string>();
@@ -205,22 +281,23 @@ bool FakeFiles::Copy(const std::string& from, const std::string& to, bool failIf
     if (failIfExists) return Fail(oserr::kFileExists);
     if (target->folder || (target->attributes & attr::kReadOnly)) return Fail(oserr::kAccessDenied);
   }
-  const Node* parent = Find(ParentKey(Key(to)));
-  if (parent == nullptr || !parent->folder) return Fail(oserr::kPathNotFound);
+  const std::string toKey = Resolve(to, true);
+  auto parent = nodes_.find(ParentKey(toKey));
+  if (parent == nodes_.end() || !parent->second.folder) return Fail(oserr::kPathNotFound);
   if (written_ + source->content->size() > writeLimit_) return Fail(oserr::kDiskFull);
   written_ += source->content->size();
-  nodes_[Key(to)] = Node{ExtractFileName(to), false, source->attributes,
-                         std::make_shared<std::string>(*source->content)};
+  nodes_[toKey] = Node{SpelledName(to, toKey), false, source->attributes,
+                       std::make_shared<std::string>(*source->content)};
   return true;
 }
 
 bool FakeFiles::Move(const std::string& from, const std::string& to) {
   if (Injected(Op::Move, from)) return false;
-  const std::string fromKey = Key(from), toKey = Key(to);
+  const std::string fromKey = Resolve(from, false), toKey = Resolve(to, false);
   if (!nodes_.count(fromKey)) return Fail(oserr::kFileNotFound);
   if (nodes_.count(toKey)) return Fail(oserr::kAlreadyExists);
-  const Node* parent = Find(ParentKey(toKey));
-  if (parent == nullptr || !parent->folder) return Fail(oserr::kPathNotFound);
+  auto parent = nodes_.find(ParentKey(toKey));
+  if (parent == nodes_.end() || !parent->second.folder) return Fail(oserr::kPathNotFound);
   std::map<std::string, Node> moved;
   for (auto it = nodes_.begin(); it != nodes_.end();) {
     if (it->first == fromKey || it->first.compare(0, fromKey.size() + 1, fromKey + "\\") == 0) {
@@ -237,7 +314,7 @@ bool FakeFiles::Move(const std::string& from, const std::string& to) {
 
 bool FakeFiles::Delete(const std::string& path) {
   if (Injected(Op::Delete, path)) return false;
-  auto it = nodes_.find(Key(path));
+  auto it = nodes_.find(Resolve(path, false));
   if (it == nodes_.end()) return Fail(oserr::kFileNotFound);
   if (it->second.folder || (it->second.attributes & attr::kReadOnly)) return Fail(oserr::kAccessDenied);
   nodes_.erase(it);
@@ -246,7 +323,7 @@ bool FakeFiles::Delete(const std::string& path) {
 
 std::vector<FileEntry> FakeFiles::List(const std::string& folder, const std::string& mask) {
   std::vector<FileEntry> entries;
-  const std::string key = Key(folder);
+  const std::string key = Resolve(folder, true);
   const Node* node = Find(folder);
   if (node == nullptr || !node->folder) {
     Fail(oserr::kPathNotFound);

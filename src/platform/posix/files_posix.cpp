@@ -122,14 +122,28 @@ bool PosixFiles::FolderExists(const std::string& path) {
   return ::stat(ToPosixPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::optional<uint32_t> PosixFiles::Attributes(const std::string& path) {
+namespace {
+
+// A symbolic link shows as a reparse point, a folder one when it leads to a
+// folder, as Windows shows a directory link.
+std::optional<uint32_t> AttributesOf(const std::string& posixPath) {
   struct stat info{};
-  if (::stat(ToPosixPath(path).c_str(), &info) != 0) {
-    Fail();
-    return std::nullopt;
+  if (::lstat(posixPath.c_str(), &info) != 0) return std::nullopt;
+  if (S_ISLNK(info.st_mode)) {
+    struct stat target{};
+    const bool folder = ::stat(posixPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    return attr::kReparsePoint | (folder ? attr::kDirectory : attr::kArchive);
   }
   uint32_t attributes = S_ISDIR(info.st_mode) ? attr::kDirectory : attr::kArchive;
   if ((info.st_mode & S_IWUSR) == 0) attributes |= attr::kReadOnly;
+  return attributes;
+}
+
+}  // namespace
+
+std::optional<uint32_t> PosixFiles::Attributes(const std::string& path) {
+  const auto attributes = AttributesOf(ToPosixPath(path));
+  if (!attributes) Fail();
   return attributes;
 }
 
@@ -146,8 +160,36 @@ bool PosixFiles::MakeFolder(const std::string& path) {
   return ::mkdir(ToPosixPath(path).c_str(), 0777) == 0 || Fail();
 }
 
+// The owner stands for Administrators and SYSTEM; others may read and enter
+// a folder protected like the program files folder.
+bool PosixFiles::MakeProtectedFolder(const std::string& path, FolderProtection protection) {
+  const mode_t mode = protection == FolderProtection::AdministratorsOnly ? 0700 : 0755;
+  const std::string posixPath = ToPosixPath(path);
+  return (::mkdir(posixPath.c_str(), mode) == 0 && ::chmod(posixPath.c_str(), mode) == 0) || Fail();
+}
+
+std::optional<bool> PosixFiles::OrdinaryUsersMayWrite(const std::string& path) {
+  struct stat info{};
+  if (::stat(ToPosixPath(path).c_str(), &info) != 0) {
+    Fail();
+    return std::nullopt;
+  }
+  return (info.st_mode & S_IWOTH) != 0;
+}
+
 bool PosixFiles::RemoveFolder(const std::string& path) {
   return ::rmdir(ToPosixPath(path).c_str()) == 0 || Fail();
+}
+
+bool PosixFiles::RemoveLink(const std::string& path) {
+  const std::string posixPath = ToPosixPath(path);
+  struct stat info{};
+  if (::lstat(posixPath.c_str(), &info) != 0) return Fail();
+  if (!S_ISLNK(info.st_mode)) {
+    lastError_ = oserr::kNotAReparsePoint;
+    return false;
+  }
+  return ::unlink(posixPath.c_str()) == 0 || Fail();
 }
 
 std::unique_ptr<InputFile> PosixFiles::OpenForReading(const std::string& path) {
@@ -225,10 +267,10 @@ std::vector<FileEntry> PosixFiles::List(const std::string& folder, const std::st
     if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
     struct stat info{};
     const std::string full = base + "/" + name;
-    if (::stat(full.c_str(), &info) != 0) continue;
-    uint32_t attributes = S_ISDIR(info.st_mode) ? attr::kDirectory : attr::kArchive;
-    if ((info.st_mode & S_IWUSR) == 0) attributes |= attr::kReadOnly;
-    entries.push_back(FileEntry{name, attributes, static_cast<uint64_t>(info.st_size)});
+    const auto attributes = AttributesOf(full);
+    if (!attributes) continue;
+    const bool sized = (*attributes & attr::kReparsePoint) == 0 && ::stat(full.c_str(), &info) == 0;
+    entries.push_back(FileEntry{name, *attributes, sized ? static_cast<uint64_t>(info.st_size) : 0});
   }
   ::closedir(dir);
   return entries;
@@ -242,6 +284,7 @@ std::string PosixFiles::TempFolder() {
 
 std::string PosixFiles::WindowsFolder() { return TempFolder(); }
 std::string PosixFiles::SystemFolder() { return TempFolder(); }
+std::string PosixFiles::ProgramFilesFolder() { return TempFolder(); }
 
 std::string PosixFiles::CurrentFolder() {
   char buffer[4096];

@@ -17,7 +17,10 @@ class PosixFiles final : public Files {
   std::optional<uint32_t> Attributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, uint32_t attributes) override;
   bool MakeFolder(const std::string& path) override;
+  bool MakeProtectedFolder(const std::string& path, FolderProtection protection) override;
+  std::optional<bool> OrdinaryUsersMayWrite(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
+  bool RemoveLink(const std::string& path) override;
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateForWriting(const std::string& path) override;
   bool Copy(const std::string& from, const std::string& to, bool failIfExists) override;
@@ -27,6 +30,7 @@ class PosixFiles final : public Files {
   std::string TempFolder() override;
   std::string WindowsFolder() override;
   std::string SystemFolder() override;
+  std::string ProgramFilesFolder() override;
   std::string CurrentFolder() override;
   bool SetCurrentFolder(const std::string& path) override;
   uint32_t LastError() const override { return lastError_; }

@@ -1,6 +1,10 @@
 #include "platform/win32/files_win32.h"
 
+#include <shlobj.h>
+
 #include "common/paths.h"
+#include "platform/win32/file_links_win32.h"
+#include "platform/win32/folder_security_win32.h"
 #include "platform/win32/scoped_handles.h"
 
 namespace tovex::win32 {
@@ -95,10 +99,20 @@ bool Win32Files::FolderExists(const std::string& path) {
 }
 
 std::optional<uint32_t> Win32Files::Attributes(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     lastError_ = ::GetLastError();
     return std::nullopt;
+  }
+  // A file that opens elsewhere is a link Wine does not mark (see
+  // file_links_win32.h); its listed name tells where it should open.
+  if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0) {
+    WIN32_FIND_DATAA data{};
+    unique_hfind find(::FindFirstFileA(path.c_str(), &data));
+    const std::string folder = ExtractFilePath(path);
+    if (find && !folder.empty() && LeadsElsewhere(FinalPathOf(folder), folder, data.cFileName)) {
+      attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
   }
   return attributes;
 }
@@ -109,7 +123,28 @@ bool Win32Files::SetAttributes(const std::string& path, uint32_t attributes) {
 
 bool Win32Files::MakeFolder(const std::string& path) { return Check(::CreateDirectoryA(path.c_str(), nullptr)); }
 
+bool Win32Files::MakeProtectedFolder(const std::string& path, FolderProtection protection) {
+  unique_hlocal descriptor = FolderSecurity(protection);
+  if (!descriptor) return Check(FALSE);
+  SECURITY_ATTRIBUTES security{sizeof security, descriptor.get(), FALSE};
+  return Check(::CreateDirectoryA(path.c_str(), &security));
+}
+
+std::optional<bool> Win32Files::OrdinaryUsersMayWrite(const std::string& path) {
+  DWORD error = 0;
+  const std::optional<bool> mayWrite = OrdinaryUsersMayWriteIn(path, error);
+  if (!mayWrite) lastError_ = error;
+  return mayWrite;
+}
+
 bool Win32Files::RemoveFolder(const std::string& path) { return Check(::RemoveDirectoryA(path.c_str())); }
+
+bool Win32Files::RemoveLink(const std::string& path) {
+  DWORD error = 0;
+  if (RemoveLinkItself(path, error)) return true;
+  lastError_ = error;
+  return false;
+}
 
 std::unique_ptr<InputFile> Win32Files::OpenForReading(const std::string& path) {
   unique_hfile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -157,10 +192,16 @@ std::vector<FileEntry> Win32Files::List(const std::string& folder, const std::st
     lastError_ = ::GetLastError();
     return entries;
   }
+  std::string folderFinalPath;  // asked for once, when a file needs it
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
-    entries.push_back(FileEntry{name, data.dwFileAttributes,
+    DWORD attributes = data.dwFileAttributes;
+    if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0) {
+      if (folderFinalPath.empty()) folderFinalPath = FinalPathOf(folder);
+      if (LeadsElsewhere(folderFinalPath, folder, name)) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+    entries.push_back(FileEntry{name, attributes,
                                 (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
   } while (::FindNextFileA(find.get(), &data));
   return entries;
@@ -178,6 +219,12 @@ std::string Win32Files::WindowsFolder() {
 
 std::string Win32Files::SystemFolder() {
   return FolderFrom([](LPSTR buffer, UINT size) -> DWORD { return ::GetSystemDirectoryA(buffer, size); });
+}
+
+std::string Win32Files::ProgramFilesFolder() {
+  char buffer[MAX_PATH + 1] = {};
+  const HRESULT result = ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, buffer);
+  return SUCCEEDED(result) ? IncludeTrailingBackslash(std::string(buffer)) : std::string();
 }
 
 std::string Win32Files::CurrentFolder() {

@@ -60,6 +60,10 @@ struct ServiceTraits {
   static SC_HANDLE Invalid() { return nullptr; }
   static void Close(SC_HANDLE h) { ::CloseServiceHandle(h); }
 };
+struct LocalTraits {  // memory the system allocated for the caller to LocalFree
+  static HLOCAL Invalid() { return nullptr; }
+  static void Close(HLOCAL h) { ::LocalFree(h); }
+};
 struct ModuleTraits {
   static HMODULE Invalid() { return nullptr; }
   static void Close(HMODULE h) { ::FreeLibrary(h); }
@@ -71,6 +75,7 @@ using unique_hfind = UniqueHandle<HANDLE, FindTraits>;
 using unique_hkey = UniqueHandle<HKEY, KeyTraits>;
 using unique_schandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
 using unique_hmodule = UniqueHandle<HMODULE, ModuleTraits>;
+using unique_hlocal = UniqueHandle<HLOCAL, LocalTraits>;
 
 // Releases a COM interface pointer when it goes out of scope.
 template <typename Interface>

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/folders.h"
 #include "common/text.h"
 #include "fakes/fake_machine.h"
 #include "package/antivirus_engine.h"
@@ -410,6 +411,58 @@ TEST_F(Installation, UpgradeKeepsWhatItMustNotLose) {
   EXPECT_EQ(Installed("doc\\old.txt"), "unpackaged document");
 }
 
+// Links an ordinary program planted in the installation folder before an
+// upgrade: each is removed as a link and replaced by a real file or folder.
+struct PlantedLinks : Installation {
+  const std::string canary = "C:\\Canary\\";
+  PlantedLinks() {
+    machine.files.AddFile(canary + "bird.txt", "tweet");
+    machine.files.AddFile(canary + "nest\\egg.txt", "egg");
+    const std::string install = kInstall;
+    machine.files.AddLink(install + "doc", "C:\\Canary", true);
+    machine.files.AddLink(install + "html\\mail", "C:\\Canary", true);
+    machine.files.AddLink(install + "webmail\\projects\\trap", "C:\\Canary", true);
+    machine.files.AddLink(install + "smtp.exe", canary + "bird.txt", false);
+    machine.files.AddLink(install + "control.exe.local", canary + "bird.txt", false);
+    machine.files.AddLink(install + "cert.pem", canary + "bird.txt", false);
+  }
+  void ExpectCanaryIntact() {
+    EXPECT_THAT(machine.files.AllPaths(), ::testing::IsSupersetOf({"C:\\CANARY\\", "C:\\CANARY\\BIRD.TXT",
+                                                                   "C:\\CANARY\\NEST\\", "C:\\CANARY\\NEST\\EGG.TXT"}));
+    EXPECT_EQ(machine.files.List(canary, "*.*").size(), 2u) << "nothing added to the canary";
+    EXPECT_EQ(machine.files.Content(canary + "bird.txt"), "tweet");
+    EXPECT_EQ(machine.files.Content(canary + "nest\\egg.txt"), "egg");
+  }
+};
+
+TEST_F(PlantedLinks, AreRemovedAsLinksAndNeverWrittenThrough) {
+  ASSERT_EQ(Install(), std::nullopt) << machine.log.Text();
+  ExpectCanaryIntact();
+  for (const char* path : {"doc", "html\\mail", "smtp.exe", "control.exe.local"}) {
+    EXPECT_FALSE(IsLink(machine.files, kInstall + std::string(path))) << path;
+  }
+  EXPECT_EQ(Installed("doc\\manual.html"), "manual");
+  EXPECT_EQ(Installed("doc\\readme.txt"), "setup folder readme.txt");
+  EXPECT_EQ(Installed("html\\mail\\index.html"), "web mail page");
+  EXPECT_EQ(Installed("smtp.exe"), "new smtp.exe");
+  EXPECT_EQ(Installed("control.exe.local"), "");
+  EXPECT_FALSE(machine.files.Attributes(std::string(kInstall) + "webmail\\projects\\trap"));
+  EXPECT_TRUE(IsLink(machine.files, std::string(kInstall) + "cert.pem")) << "a link is not moved like a file";
+  EXPECT_THAT(machine.log.Text(), HasSubstr("cert.pem is a link and stays where it is"));
+}
+
+TEST_F(PlantedLinks, ThatCannotBeRemovedEndTheInstallationBeforeAnyWriteThroughThem) {
+  const std::string install = kInstall;
+  for (const char* path : {"doc", "html\\mail", "webmail\\projects\\trap", "smtp.exe", "control.exe.local"}) {
+    machine.files.FailOn(fakes::FakeFiles::Op::RemoveLink, install + path, oserr::kNotAReparsePoint);
+  }
+  EXPECT_EQ(Install(), kExitFatal);
+  ExpectCanaryIntact();
+  ASSERT_EQ(machine.user.shown.size(), 1u);
+  EXPECT_THAT(machine.user.shown[0].text, HasSubstr("File copy error: "));
+  EXPECT_THAT(machine.user.shown[0].text, HasSubstr("\r\nsmtp.exe\r\n"));
+}
+
 TEST_F(Installation, SpamFolderWithoutRulesGetsThePackagedLocalRules) {
   machine.files.AddFile(std::string(kInstall) + "spam\\challenge.mdb", "live");
   ASSERT_EQ(Install(), std::nullopt);
@@ -423,6 +476,44 @@ TEST_F(Installation, EnsureInstallFolderFailureNamesTheSystemsReason) {
   ASSERT_EQ(machine.user.shown.size(), 1u);
   EXPECT_EQ(machine.user.shown[0].text, "Directory could not be created: Access is denied.");
   EXPECT_EQ(machine.user.shown[0].caption, "Error");
+}
+
+TEST(EnsureInstallFolder, OutsideTheProgramFilesFolderItGetsThatFoldersProtection) {
+  struct Case {
+    const char* folder;
+    std::optional<FolderProtection> protection;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Tovex\\", std::nullopt},  // inherits from the program files folder
+      {"c:\\program files\\Mail\\Tovex\\", std::nullopt},
+      {"C:\\Tovex\\", FolderProtection::LikeProgramFiles},
+      {"C:\\Servers\\Mail\\Tovex\\", FolderProtection::LikeProgramFiles},
+      {"C:\\Program Files\\..\\Tovex\\", FolderProtection::LikeProgramFiles},
+      {"C:\\Program Files Extra\\Tovex\\", FolderProtection::LikeProgramFiles},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    fakes::FakeMachine machine;
+    machine.files.AddFolder("C:\\Program Files");
+    machine.context.InstallPath = c.folder;
+    EnsureInstallFolder(machine.context);
+    EXPECT_TRUE(machine.files.FolderExists(c.folder));
+    EXPECT_EQ(machine.files.Protection(c.folder), c.protection);
+  }
+}
+
+TEST(EnsureInstallFolder, AnExistingFolderOrdinaryUsersMayWriteInIsLoggedAsAWarning) {
+  for (const bool mayWrite : {true, false}) {
+    fakes::FakeMachine machine;
+    machine.files.AddFolder("C:\\Shared\\Tovex");
+    machine.files.SetOrdinaryUsersMayWrite("C:\\Shared\\Tovex", mayWrite);
+    machine.context.InstallPath = "C:\\Shared\\Tovex\\";
+    EnsureInstallFolder(machine.context);
+    EXPECT_EQ(machine.log.Text().find("Warning: the security of the installation folder C:\\Shared\\Tovex\\ lets "
+                                      "ordinary users write there") != std::string::npos,
+              mayWrite);
+    EXPECT_EQ(machine.files.Protection("C:\\Shared\\Tovex"), std::nullopt) << "an existing folder is not changed";
+  }
 }
 
 TEST(InstallTemplateFile, ReplacesTheFirstOccurrenceOfEachTokenPerLine) {

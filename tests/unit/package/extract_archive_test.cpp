@@ -8,6 +8,7 @@
 #include "fakes/fake_machine.h"
 #include "shared/archive_builder.h"
 #include "shared/archive_cases.h"
+#include "shared/link_cases.h"
 
 namespace tovex {
 namespace {
@@ -37,6 +38,21 @@ TEST_F(ExtractArchiveTest, SharedCasesOnTheFake) {
   cases::ReadOnlyTargetCases(files, "C:\\Work\\");
   cases::CorruptEntryCases(files, "C:\\Work\\");
   cases::TraversalCases(files, "C:\\Work\\");
+}
+
+TEST_F(ExtractArchiveTest, LinksBelowTheDestinationAreNeverWrittenThrough) {
+  for (const bool removable : {true, false}) {
+    SCOPED_TRACE(removable ? "links removable" : "links stay");
+    fakes::FakeFiles fresh;
+    fresh.AddFolder("C:\\Work");
+    cases::ArchiveLinkCases(
+        fresh, "C:\\Work\\",
+        [&](const std::string& path, const std::string& target, bool toFolder) {
+          fresh.AddLink(path, target, toFolder);
+          if (!removable) fresh.FailOn(fakes::FakeFiles::Op::RemoveLink, path, oserr::kNotAReparsePoint);
+        },
+        removable);
+  }
 }
 
 TEST_F(ExtractArchiveTest, BuilderWritesTheThirtyOneByteExample) {

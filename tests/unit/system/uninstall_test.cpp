@@ -246,6 +246,21 @@ TEST_F(UninstallTest, ASecondUninstallationFindsNothingToDoAndShowsTheSameBox) {
   EXPECT_EQ(registry.String(RegistryRoot::LocalMachine, kRecordKey, "InstallDir"), kBase);
 }
 
+TEST_F(UninstallTest, LinksPlantedInTheInstallationAreRemovedAsLinksAndTheirTargetsStay) {
+  files.AddFile("C:\\Canary\\bird.txt", "tweet");
+  files.AddFile("C:\\Canary\\nest\\egg.txt", "egg");
+  files.AddLink(std::string(kBase) + "doc\\sub\\trap", "C:\\Canary", true);
+  files.AddLink(std::string(kBase) + "examples", "C:\\Canary", true);
+  files.AddLink(std::string(kBase) + "html\\mail", "C:\\Canary\\nest", true);
+  files.Delete(std::string(kBase) + "api.dll");
+  files.AddLink(std::string(kBase) + "api.dll", "C:\\Canary\\bird.txt", false);
+
+  Uninstall(context);
+  EXPECT_EQ(files.Content("C:\\Canary\\bird.txt"), "tweet");
+  EXPECT_EQ(files.Content("C:\\Canary\\nest\\egg.txt"), "egg");
+  for (const char* gone : {"doc", "examples", "html", "api.dll"}) EXPECT_FALSE(Exists(kBase + std::string(gone))) << gone;
+}
+
 TEST_F(UninstallTest, WithoutAnAllUsersProgramsFolderTheGroupStepIsSkipped) {
   registry.SetValue(RegistryRoot::LocalMachine, kShellFolders, "Common Programs",
                     RegistryValue{RegistryValueType::String, ""});

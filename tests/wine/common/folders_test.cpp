@@ -3,6 +3,8 @@
 
 #include "platform/win32/files_win32.h"
 #include "shared/folder_cases.h"
+#include "shared/link_cases.h"
+#include "wine/plant_link.h"
 
 namespace tovex {
 namespace {
@@ -19,6 +21,21 @@ TEST(DeleteTreeOnRealFiles, MasksRecursionAndReadOnly) {
   const std::string base = FreshFolder(files, "tovex-deletetree-");
   cases::DeleteTreeCases(files, base);
   EXPECT_TRUE(DeleteTree(files, base, "*.*", true));
+}
+
+// Under Wine a planted link cannot be removed from Windows' side (every call
+// reaches its target): the walks leave it where it is and go no further
+// through it. On Windows the same cases remove the links as links.
+TEST(DeleteTreeOnRealFiles, PlantedLinksAreNeverFollowed) {
+  win32::Win32Files files;
+  const std::string base = FreshFolder(files, "tovex-links-");
+  const bool onWine = !wine::UnixPath(base).empty();
+  const auto plant = [&files](const std::string& path, const std::string& target, bool toFolder) {
+    ASSERT_TRUE(ForceDirectories(files, ExtractFilePath(path)));
+    ASSERT_TRUE(wine::PlantLink(path, target, toFolder)) << path;
+  };
+  cases::LinkCases(files, base, plant, !onWine);
+  cases::ArchiveLinkCases(files, base + "archive\\", plant, !onWine);
 }
 
 TEST(ForceDirectoriesOnRealFiles, NestedAndAtTheLengthLimit) {

@@ -10,6 +10,7 @@
 
 #include "scenario.h"
 #include "text_match.h"
+#include "wine/plant_link.h"
 
 namespace drive {
 
@@ -196,6 +197,15 @@ bool Scenario::Remove(const std::string& file) {
   const std::string path = Resolve(file);
   if (!Exists(path)) return Fail("there is nothing to remove at " + path);
   if (!RemoveTree(path)) return Fail("cannot remove " + path);
+  return true;
+}
+
+bool Scenario::Link(const std::string& path, const std::string& target) {
+  if (!EnsureFolder()) return false;
+  const std::string full = Resolve(path), to = Resolve(target);
+  const size_t slash = full.find_last_of('\\');
+  if (slash != std::string::npos && !MakeFolders(full.substr(0, slash))) return Fail("cannot create the folder of " + full);
+  if (!tovex::wine::PlantLink(full, to, IsFolder(to))) return Fail("cannot plant a link at " + full + " to " + to);
   return true;
 }
 
