@@ -11,28 +11,19 @@ TEST(DeleteTree, OnTheFakeFileTree) {
   cases::DeleteTreeCases(files, "C:\\Work\\");
 }
 
-TEST(DeleteTree, RemovesLinksAsLinksOnTheFakeFileTree) {
-  fakes::FakeFiles files;
-  files.AddFolder("C:\\Work");
-  cases::LinkCases(
-      files, "C:\\Work\\",
-      [&files](const std::string& path, const std::string& target, bool toFolder) {
-        files.AddLink(path, target, toFolder);
-      },
-      true);
-}
-
-TEST(DeleteTree, LeavesALinkThatCannotBeRemovedAndWorksNoFurtherThroughIt) {
-  fakes::FakeFiles files;
-  files.AddFolder("C:\\Work");
-  // The system refuses to remove the links (as Wine does for its links).
-  cases::LinkCases(
-      files, "C:\\Work\\",
-      [&files](const std::string& path, const std::string& target, bool toFolder) {
-        files.AddLink(path, target, toFolder);
-        files.FailOn(fakes::FakeFiles::Op::RemoveLink, path, oserr::kNotAReparsePoint);
-      },
-      false);
+// Links as Windows has them are removed as links; where the system refuses
+// (as Wine does), they stay and nothing is done through them.
+TEST(DeleteTree, NeverFollowsALinkOnTheFakeFileTree) {
+  for (const bool removable : {true, false}) {
+    SCOPED_TRACE(removable ? "links removable" : "links stay");
+    fakes::FakeFiles files;
+    files.AddFolder("C:\\Work");
+    const auto plant = [&](const std::string& path, const std::string& target, bool toFolder) {
+      files.AddLink(path, target, toFolder);
+      if (!removable) files.FailOn(fakes::FakeFiles::Op::RemoveLink, path, oserr::kNotAReparsePoint);
+    };
+    cases::LinkCases(files, "C:\\Work\\", plant, removable);
+  }
 }
 
 TEST(ForceDirectories, OnTheFakeFileTree) {
