@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/command_line.h"
 #include "platform/platform.h"
 
 namespace tovex {
@@ -19,6 +20,7 @@ class ConfigurationStore;
 inline constexpr uint32_t kExitSuccess = 0;      // the run did what was asked
 inline constexpr uint32_t kExitCancelled = 1602; // declined or cancelled
 inline constexpr uint32_t kExitFatal = 1603;     // a fatal error was shown
+inline constexpr uint32_t kExitNotInstalled = 1605;        // nothing to remove where asked
 inline constexpr uint32_t kExitInvalidCommandLine = 1639;  // a parameter Setup does not know
 
 struct ComponentFlags {
@@ -40,6 +42,7 @@ struct SetupContext {
 
   std::string InstallPath;     // ends with a backslash once set
   std::string SetupFolder;     // folder of the running program, with backslash
+  CommandLine commandLine;     // read once at the entry
   ComponentFlags flags;
   bool IsWindowsNT = true;
 };

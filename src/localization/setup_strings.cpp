@@ -73,6 +73,7 @@ void RegisterSetupStrings(SetupStrings& s, TLocalizationStrings& table) {
   table.RegisterString("cComponentSetup", s.cComponentSetup);
   table.RegisterString("cSetupFinished", s.cSetupFinished);
   table.RegisterString("cCommandLineHelp", s.cCommandLineHelp);
+  table.RegisterString("cNotInstalled", s.cNotInstalled);
   table.RegisterString("WPrimaryDomain", s.WPrimaryDomain);
   table.RegisterString("WHostName", s.WHostName);
   table.RegisterString("WAdministrator", s.WAdministrator);

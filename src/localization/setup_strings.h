@@ -84,6 +84,9 @@ struct SetupStrings {
   std::string WHostName = "Host Name";
   std::string WAdministrator = "Administrator";
   std::string WWizardComplete = "Wizard Complete";
+  // /UNINSTALL where nothing of the server is installed (the product name,
+  // the folder).
+  std::string cNotInstalled = "%s is not installed in %s. Nothing was removed.";
   // The box of "setup.exe /?": every parameter, one a line, short enough
   // that a message box never wraps it.
   std::string cCommandLineHelp =

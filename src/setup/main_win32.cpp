@@ -83,6 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   context.stringTable = &stringTable;
   context.IsWindowsNT = system.IsWindowsNT();
   context.SetupFolder = tovex::ExtractFilePath(system.ProgramPath());
+  context.commandLine = tovex::ParseCommandLine(system.Parameters());
 
   // The installed server's configuration, shared by start-up, the
   // installation and the configuration wizard; "strings.dat" of a loaded
@@ -96,7 +97,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   // An unattended run shows no window at all: the forms stay models that the
   // answers walk through, and every box goes to the setup log.
-  if (tovex::IsVerySilent(system.Parameters())) {
+  if (context.commandLine.withoutWindows) {
     tovex::SilentUser silentUser(context);
     silentUser.decide = tovex::UnattendedDecisions(context);
     context.platform.user = &silentUser;

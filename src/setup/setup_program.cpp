@@ -4,6 +4,7 @@
 
 #include "common/folders.h"
 #include "common/paths.h"
+#include "common/server_root.h"
 #include "common/setup_log.h"
 #include "common/text.h"
 #include "common/version.h"
@@ -96,6 +97,7 @@ SetupProgram::SetupProgram(SetupContext& context) : context(context) {
   // The uninstallation (system/uninstall.h), once the ports it needs are wired.
   if (context.platform.registry != nullptr && context.platform.services != nullptr &&
       context.platform.libraries != nullptr) {
+    services.HoldsInstallation = [this](const std::string& folder) { return HoldsInstallation(this->context, folder); };
     services.Uninstall = [this] { Uninstall(this->context); };
   }
   services.LoadLanguageFile = [this](const std::string& path) {
@@ -131,7 +133,7 @@ SetupProgram::SetupProgram(SetupContext& context) : context(context) {
   // The configuration store of the installed server (upgrade/config_store.h),
   // once the entry created one.
   if (ConfigurationStore* store = context.config) {
-    services.InitConfigurationStore = [store] { store->InitConfigurationStore(); };
+    services.InitConfigurationStore = [this, store] { store->InitConfigurationStore(ServerRootFolder(this->context)); };
     services.SetConfigurationFolder = [store](const std::string& folder) { store->SetConfigurationFolder(folder); };
     services.LoadConfiguration = [store] { store->LoadConfiguration(); };
     services.ReleaseDatabaseLibrary = [store] { store->ReleaseDatabaseLibrary(); };
@@ -163,11 +165,6 @@ void SetupProgram::CreateForms() {
 
 void SetupProgram::ShowMainForm() { application.Show(*mainForm); }
 
-bool IsExportLanguageSwitch(const std::string& parameter) {
-  return parameter.size() > 1 && (parameter[0] == '-' || parameter[0] == '/') &&
-         SameText(parameter.substr(1), "exportlanguage");
-}
-
 std::string WebLogonAddress(const std::string& hostList, uint16_t port, bool webMail) {
   std::string host = Trim(hostList.substr(0, hostList.find(';')));
   if (host.empty()) host = "localhost";
@@ -180,17 +177,26 @@ std::string WebLogonAddress(const std::string& hostList, uint16_t port, bool web
 namespace {
 
 // The command-line actions that end the run before the wizard is used.
-[[noreturn]] void RunCommandLineAction(SetupProgram& program, const std::string& first) {
+[[noreturn]] void RunCommandLineAction(SetupProgram& program) {
   SetupContext& context = program.context;
   SetupServices& services = program.services;
   const SetupStrings& s = *context.strings;
+  const CommandLine& line = context.commandLine;
 
   services.InitConfigurationStore();
   services.LoadConfiguration();
 
-  const std::string action = UpperCase(first);
-  if (action == "/UNINSTALL") {
+  if (line.action == CommandAction::Uninstall) {
     Log(context, "Command line: uninstallation requested");
+    // The removal deletes by fixed names; a folder that holds no
+    // installation (a download folder, a share) is left as it is.
+    const std::string folder = ExtractFilePath(context.platform.system->ProgramPath());
+    if (!services.HoldsInstallation(folder)) {
+      Log(context, "Uninstall: " + folder + " holds no installation; nothing was removed");
+      context.platform.user->ShowMessage(FormatText(s.cNotInstalled, {s.cName, folder}), FormatText(s.cSetup, {s.cName}),
+                                         MessageButtons::Ok, MessageIcon::Information);
+      EndSetup(context, kExitNotInstalled);
+    }
     const MessageAnswer answer = context.platform.user->ShowMessage(
         s.cUnInstallQ, FormatText(s.cSetup, {s.cName}), MessageButtons::YesNo, MessageIcon::Question);
     if (answer != MessageAnswer::Yes) {
@@ -201,10 +207,10 @@ namespace {
     Log(context, "Uninstallation finished");
     EndSetup(context, kExitSuccess);
   }
-  if (action == "/WEBMAILLOGON" || action == "/WEBADMINLOGON") {
-    const std::string address =
-        WebLogonAddress(services.ServerHostList(), services.WebAdminPort(), action == "/WEBMAILLOGON");
-    Log(context, "Command line: " + first + " opens " + address);
+  if (line.action == CommandAction::WebMailLogon || line.action == CommandAction::WebAdminLogon) {
+    const std::string address = WebLogonAddress(services.ServerHostList(), services.WebAdminPort(),
+                                                line.action == CommandAction::WebMailLogon);
+    Log(context, "Command line: " + line.first + " opens " + address);
     if (context.platform.shell == nullptr || !context.platform.shell->Open(address)) {
       const uint32_t code = context.platform.shell != nullptr ? context.platform.shell->LastError() : 0;
       if (context.log != nullptr) context.log->Failure("Opening " + address, code, context.platform.system->ErrorText(code));
@@ -213,7 +219,7 @@ namespace {
   }
   // A parameter Setup does not know: nothing is done, and whatever started
   // Setup learns that the command line was wrong instead of a success.
-  Log(context, "Command line: unknown parameter " + first + "; nothing done");
+  Log(context, "Command line: unknown parameter " + line.first + "; nothing done");
   EndSetup(context, kExitInvalidCommandLine);
 }
 
@@ -227,37 +233,26 @@ void RunStartup(SetupProgram& program) {
   Files& files = *context.platform.files;
   const SetupStrings& s = *context.strings;
   const std::string programFolder = ExtractFilePath(context.platform.system->ProgramPath());
-  const std::vector<std::string> allParameters = context.platform.system->Parameters();
+  const CommandLine& line = context.commandLine;
 
-  // /LOG=FILE may stand anywhere: the log goes to FILE as well, from its
-  // first line on. It is not a parameter of its own for what follows.
-  std::vector<std::string> parameters;
-  for (const std::string& parameter : allParameters) {
-    const std::optional<std::string> logFile = ParameterValue({parameter}, "/LOG");
-    if (!logFile) {
-      parameters.push_back(parameter);
-    } else if (context.log != nullptr && !logFile->empty()) {
-      // An administrator names a log folder that need not exist yet.
-      const std::string folder = ExtractFilePath(*logFile);
-      if (folder.size() > 3 && !files.FolderExists(folder)) ForceDirectories(files, ExcludeTrailingBackslash(folder));
-      if (context.log->Attach(*logFile)) continue;
-      const uint32_t code = files.LastError();
-      context.log->Failure("Writing the setup log to " + *logFile, code, context.platform.system->ErrorText(code));
-    }
+  // /LOG=FILE: the log goes to FILE as well, from its first line on.
+  for (const std::string& logFile : line.logFiles) {
+    if (context.log == nullptr) break;
+    // An administrator names a log folder that need not exist yet.
+    const std::string folder = ExtractFilePath(logFile);
+    if (folder.size() > 3 && !files.FolderExists(folder)) ForceDirectories(files, ExcludeTrailingBackslash(folder));
+    if (context.log->Attach(logFile)) continue;
+    const uint32_t code = files.LastError();
+    context.log->Failure("Writing the setup log to " + logFile, code, context.platform.system->ErrorText(code));
   }
-  const std::string first = parameters.empty() ? std::string() : parameters.front();
-  const bool verySilent = SameText(first, "/VERYSILENT");
-  const std::optional<std::string> saveAnswers =
-      parameters.empty() ? std::nullopt : ParameterValue({first}, "/SAVEINF");
 
   Log(context, std::string("Setup ") + std::string(SetupVersion) + " started from " + programFolder);
-  for (const std::string& parameter : allParameters) Log(context, "Parameter: " + parameter);
+  for (const std::string& parameter : line.parameters) Log(context, "Parameter: " + parameter);
 
   // 1. Language: a language file beside the program replaces the texts; the
   //    export writes what is loaded, so an existing file is read first.
   const std::string languageFile = JoinPath(programFolder, "setup.lng");
-  bool exportLanguage = false;
-  for (const std::string& parameter : parameters) exportLanguage = exportLanguage || IsExportLanguageSwitch(parameter);
+  const bool exportLanguage = line.exportLanguage;
   const bool languageFileExists = files.FileExists(languageFile);
   if (exportLanguage || languageFileExists) RegisterSetupStrings(*context.strings, *context.stringTable);
   if (languageFileExists) {
@@ -271,7 +266,7 @@ void RunStartup(SetupProgram& program) {
     EndSetup(context, written ? kExitSuccess : kExitFatal);
   }
 
-  if (first == "/?") {
+  if (line.action == CommandAction::Help) {
     Log(context, "Command line: the list of parameters");
     context.platform.user->ShowMessage(s.cCommandLineHelp, FormatText(s.cSetup, {s.cName}), MessageButtons::Ok,
                                        MessageIcon::Information);
@@ -301,20 +296,20 @@ void RunStartup(SetupProgram& program) {
   // An unattended run checks its answers before anything on the machine
   // changes; a refused file ends the run here.
   std::optional<UnattendedAnswers> answers;
-  if (verySilent) {
-    answers = LoadAnswersOrEnd(context, parameters);
+  if (line.action == CommandAction::Unattended) {
+    answers = LoadAnswersOrEnd(context);
     InstallUnattendedHooks(program, *answers);
   }
 
   // 5. Records of the old registry layout are read at their new place.
   services.MigrateRegistryRecords(false);
 
-  // 6. Command line: only the first parameter counts.
-  if (!parameters.empty() && LowerCase(first) != "/silent" && !verySilent && !saveAnswers) {
-    RunCommandLineAction(program, first);
-  }
+  // 6. Command line: the actions that end the run before the wizard.
+  const bool wizard = line.action == CommandAction::Wizard || line.action == CommandAction::Silent ||
+                      line.action == CommandAction::Unattended || line.action == CommandAction::SaveAnswers;
+  if (!wizard) RunCommandLineAction(program);
   // /SAVEINF runs the wizard as usual, with its question.
-  const bool silent = !parameters.empty() && !saveAnswers;
+  const bool silent = line.action == CommandAction::Silent || line.action == CommandAction::Unattended;
 
   // 7. Window caption and welcome title.
   form.SetCaption(FormatText(s.cPSetup, {s.cName, std::string(SetupVersion)}));
@@ -431,7 +426,7 @@ void RunStartup(SetupProgram& program) {
   form.AdvancedModeClick();
   Log(context, "Wizard ready; destination " + form.Get("PathEdit").Caption());
 
-  if (saveAnswers) {
+  if (const std::optional<std::string>& saveAnswers = line.saveAnswersFile) {
     if (saveAnswers->empty()) {
       Log(context, "Command line: /SAVEINF names no file; no answers are written");
     } else {

@@ -52,10 +52,6 @@ void RunStartup(SetupProgram& program);
 // host of the server's list (or localhost), the web administration port.
 std::string WebLogonAddress(const std::string& hostList, uint16_t port, bool webMail);
 
-// True for a parameter that asks for the language file to be written: "-" or
-// "/" followed by "exportlanguage" in any letter case.
-bool IsExportLanguageSwitch(const std::string& parameter);
-
 inline constexpr const char* kSetupLogName = "TovexSetup.log";
 
 }  // namespace tovex

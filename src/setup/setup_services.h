@@ -41,7 +41,8 @@ struct SetupServices {
 
   // --- Configuration store of the installed server ---
   // Finds the configuration of this machine's installation (the InstallDir
-  // option, or the program's folder) and prepares to read it.
+  // option when it names one, or the program's folder) and prepares to read
+  // it.
   std::function<void()> InitConfigurationStore = [] {};
   std::function<void(const std::string& folder)> SetConfigurationFolder = [](const std::string&) {};
   std::function<void()> LoadConfiguration = [] {};
@@ -54,6 +55,9 @@ struct SetupServices {
   std::function<std::string()> ServerHostList = [] { return std::string(); };
 
   // --- Uninstallation --- (its messages are owned by the wizard window)
+  // Whether the folder holds an installation that /UNINSTALL may remove.
+  // Default: it does.
+  std::function<bool(const std::string& folder)> HoldsInstallation = [](const std::string&) { return true; };
   std::function<void()> Uninstall = [] {};
 
   // --- Language file ---

@@ -71,26 +71,6 @@ bool ReadFile(Files& files, const std::string& path, std::string& content) {
 
 }  // namespace
 
-std::optional<std::string> ParameterValue(const std::vector<std::string>& parameters, const std::string& name) {
-  const std::string prefix = name + "=";
-  for (const std::string& parameter : parameters) {
-    if (parameter.size() >= prefix.size() && SameText(parameter.substr(0, prefix.size()), prefix)) {
-      return parameter.substr(prefix.size());
-    }
-  }
-  return std::nullopt;
-}
-
-bool IsVerySilent(const std::vector<std::string>& parameters) {
-  if (parameters.empty()) return false;
-  if (SameText(parameters[0], "/VERYSILENT")) return true;
-  if (!SameText(parameters[0], "/UNINSTALL")) return false;
-  for (size_t i = 1; i < parameters.size(); ++i) {
-    if (SameText(parameters[i], "/VERYSILENT")) return true;
-  }
-  return false;
-}
-
 MessageAnswer SilentUser::ShowMessage(const std::string& text, const std::string& caption, MessageButtons buttons,
                                       MessageIcon, bool) {
   Log(context_, "Message (" + caption + ", " + ButtonsText(buttons) + "): " + OneLine(text));
@@ -113,8 +93,8 @@ std::function<std::optional<MessageAnswer>(const std::string&, const std::string
   };
 }
 
-UnattendedAnswers LoadAnswersOrEnd(SetupContext& context, const std::vector<std::string>& parameters) {
-  const std::optional<std::string> path = ParameterValue(parameters, "/LOADINF");
+UnattendedAnswers LoadAnswersOrEnd(SetupContext& context) {
+  const std::optional<std::string>& path = context.commandLine.answersFile;
   if (!path || path->empty()) {
     Log(context, "Answers file: /VERYSILENT needs /LOADINF=FILE; nothing was changed");
     EndSetup(context, kExitFatal);

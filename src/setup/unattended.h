@@ -28,14 +28,6 @@ namespace tovex {
 struct SetupContext;
 class SetupProgram;
 
-// The value of "/NAME=VALUE" among the parameters (the name ignores letter
-// case), or nullopt when none has that name.
-std::optional<std::string> ParameterValue(const std::vector<std::string>& parameters, const std::string& name);
-
-// Whether this command line asks for a run without any window:
-// /VERYSILENT first, or /UNINSTALL first and /VERYSILENT after it.
-bool IsVerySilent(const std::vector<std::string>& parameters);
-
 // The message boxes of a run without windows: each goes to the setup log;
 // a box with only OK is taken as read; a question is answered by decide, and
 // a question it leaves open ends Setup with 1602.
@@ -61,7 +53,7 @@ std::function<std::optional<MessageAnswer>(const std::string&, const std::string
 // Reads and checks the answers file of /LOADINF=; every problem goes to the
 // setup log, naming its key and why, and ends Setup with 1603 before anything
 // on the machine changed.
-UnattendedAnswers LoadAnswersOrEnd(SetupContext& context, const std::vector<std::string>& parameters);
+UnattendedAnswers LoadAnswersOrEnd(SetupContext& context);
 
 // The wizard's answers so far, as /SAVEINF writes them.
 UnattendedAnswers AnswersFromWizard(SetupProgram& program);

@@ -4,8 +4,8 @@
 
 #include "common/context.h"
 #include "common/folders.h"
-#include "common/install_dir_option.h"
 #include "common/paths.h"
+#include "common/server_root.h"
 #include "common/setup_log.h"
 #include "common/text.h"
 #include "localization/setup_strings.h"
@@ -92,7 +92,34 @@ void DeleteFolder(SetupContext& context, const std::string& base, const std::str
   Log(context, "Uninstall: folder " + folder + (removed ? " removed" : " not removed completely"));
 }
 
+bool SameFolder(const std::string& a, const std::string& b) {
+  const std::optional<std::string> first = AbsoluteFolder(a, "");
+  const std::optional<std::string> second = AbsoluteFolder(b, "");
+  return first && second && SameText(*first, *second);
+}
+
+bool ServerServiceRunsFrom(SetupContext& context, const std::string& folder) {
+  if (!context.IsWindowsNT || context.platform.services == nullptr) return false;
+  std::unique_ptr<ServiceManager> manager = context.platform.services->OpenManager(service::ManagerAccess::Connect);
+  if (!manager) return false;
+  for (const ServerRow& row : kServerTable) {
+    std::unique_ptr<ServiceHandle> handle = manager->Open(std::string(row.serviceName), service::kQueryConfig);
+    if (!handle) continue;
+    const std::optional<ServiceConfiguration> configuration = handle->QueryConfiguration();
+    if (configuration && SameFolder(ExtractFilePath(configuration->programPath), folder)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool HoldsInstallation(SetupContext& context, const std::string& folder) {
+  if (context.platform.files->FolderExists(IncludeTrailingBackslash(folder) + "config\\")) return true;
+  if (ServerServiceRunsFrom(context, folder)) return true;
+  const std::string recorded =
+      ReadMachineString(context, std::string(kPolvaneArea) + "\\" + kServerRecordSection, "InstallDir");
+  return !recorded.empty() && SameFolder(recorded, folder);
+}
 
 std::vector<std::string> UninstalledProgramFiles() {
   std::vector<std::string> names(std::begin(kCoreProgramFiles), std::end(kCoreProgramFiles));
@@ -101,14 +128,10 @@ std::vector<std::string> UninstalledProgramFiles() {
   return names;
 }
 
-std::string ServerRootFolder(const std::vector<std::string>& parameters, const std::string& programFolder) {
-  return IncludeTrailingBackslash(InstallDirOption(parameters).value_or(programFolder));
-}
-
 void Uninstall(SetupContext& context) {
   System& system = *context.platform.system;
   const std::string base = IncludeTrailingBackslash(ExtractFilePath(system.ProgramPath()));
-  const std::string root = ServerRootFolder(system.Parameters(), base);
+  const std::string root = ServerRootFolder(context);
   Log(context, "Uninstall: removing the server from " + base + " (server root " + root + ")");
 
   // 1, 2. The servers stop and get a moment to let go of their files.

@@ -29,11 +29,13 @@ inline constexpr const char* kUninstalledFolders[] = {"doc\\",      "wizards\\",
 inline constexpr const char* kEngineFolder = "avast\\";
 inline constexpr const char* kEngineSetupFolder = "avast\\setup\\";
 
-// The server's root folder: the value of an "InstallDir=folder" parameter
-// (one or two of "-" and "/" before the name, the name in any letter case),
-// with a trailing backslash; the program's folder when there is none or it
-// is empty.
-std::string ServerRootFolder(const std::vector<std::string>& parameters, const std::string& programFolder);
+// Whether the folder holds an installation of the server: its "config\"
+// folder, a server service whose program lies there, or the installation
+// record naming it. A folder with none of them (a download folder or a share
+// holding Setup beside its archives, whatever else lies there under the
+// server's file names) is never emptied: the removal follows fixed lists of
+// names and would delete anything so named.
+bool HoldsInstallation(SetupContext& context, const std::string& folder);
 
 // Stops the servers, deletes the stopped services, removes the program group,
 // the uninstall entry, the COM registrations, the program files and folders

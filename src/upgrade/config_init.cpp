@@ -1,12 +1,10 @@
 // Start-up of the configuration store: the server's defaults, the root
 // folder and the server path file.
 
-#include "common/install_dir_option.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "platform/system.h"
 #include "upgrade/config_store.h"
 
 namespace tovex {
@@ -41,24 +39,20 @@ std::string StripComments(const std::string& line, bool& inBlock) {
 
 }  // namespace
 
-void ConfigurationStore::InitConfigurationStore() {
+void ConfigurationStore::InitConfigurationStore(const std::string& rootFolder) {
   settings_ = DefaultSettingsRecord();
   if (platform_.clock != nullptr) SetDouble(settings_.data(), settings::kInstallDate, DayNumber(platform_.clock->Now()));
   settings_[settings::kPathSeparator] = '\\';
 
-  std::optional<std::string> option;
-  if (platform_.system != nullptr) option = InstallDirOption(platform_.system->Parameters());
-  if (option) {
-    rootFolder_ = IncludeTrailingBackslash(*option);
-  } else if (platform_.system != nullptr) {
-    rootFolder_ = ExtractFilePath(platform_.system->ProgramPath());
-  }
+  rootFolder_ = IncludeTrailingBackslash(rootFolder);
   configFolder_ = rootFolder_ + "config\\";
   webFolder_ = rootFolder_ + "html\\";
   SetSettingsText(settings::kTempFolder, rootFolder_ + "temp\\");
   SetSettingsText(settings::kMailFolder, rootFolder_ + "mail\\");
   SetSettingsText(settings::kLogFolder, rootFolder_ + "logs\\");
-  ReadPathFile();
+  // Only an installation's own folder has its path file read, and an old
+  // path.cfg renamed: a folder that holds no configuration is left alone.
+  if (platform_.files != nullptr && platform_.files->FolderExists(configFolder_)) ReadPathFile();
 }
 
 // path.dat in the root folder (formerly path.cfg) names the server's

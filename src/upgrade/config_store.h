@@ -56,9 +56,10 @@ class ConfigurationStore {
   // The random number in a generated groupware password.
   std::function<uint32_t()> random;
 
-  // Start-up: server defaults, the root folder (the "InstallDir" option or
-  // the program's folder), and the server path file path.dat.
-  void InitConfigurationStore();
+  // Start-up: server defaults, the server's root folder (chosen by the
+  // caller) and, when that folder holds a "config\" folder, the server path
+  // file path.dat in it.
+  void InitConfigurationStore(const std::string& rootFolder);
   void SetConfigurationFolder(const std::string& path);
   const std::string& ConfigurationFolder() const { return configFolder_; }
   // The installation folder; the configuration folder + "..\" until set.

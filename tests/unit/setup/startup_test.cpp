@@ -135,7 +135,7 @@ TEST(Startup, WelcomeTitleTakesTheReleaseWhereATranslationAsksForIt) {
   WizardFixture run;
   run.program.CreateForms();
   run.Get("AboutLabel").SetCaption("Willkommen zu %s");
-  run.machine.system.parameters = {"/SILENT"};
+  run.machine.context.commandLine = ParseCommandLine({"/SILENT"});
   run.program.ShowMainForm();
   EXPECT_EQ(run.Get("AboutLabel").Caption(), "Willkommen zu 8.5.0-7");
   EXPECT_EQ(run.form().PageCaption().Caption(), "Willkommen zu 8.5.0-7");
@@ -273,7 +273,7 @@ namespace {
 TEST(CommandLine, ExportWritesTheFormsAndEveryString) {
   fakes::FakeMachine machine;
   SetupProgram program(machine.context);
-  machine.system.parameters = {"foo", "/exportlanguage"};
+  machine.context.commandLine = ParseCommandLine({"foo", "/exportlanguage"});
   program.CreateForms();
   try {
     program.ShowMainForm();

@@ -35,6 +35,7 @@ struct WizardFixture {
       calls.push_back("RunFinishActions");
       EndSetup(machine.context, kExitSuccess);
     };
+    s.HoldsInstallation = [](const std::string&) { return true; };
     s.Uninstall = [this] { calls.push_back("Uninstall"); };
     s.SaveLanguageFile = [this](const std::string& path) {
       calls.push_back("SaveLanguageFile " + path);
@@ -54,7 +55,7 @@ struct WizardFixture {
   // Creates the forms and shows the wizard: the start-up runs. Returns the
   // exit code when the process ended, -1 when the wizard is up.
   long Start(std::vector<std::string> parameters = {}) {
-    machine.system.parameters = std::move(parameters);
+    machine.context.commandLine = ParseCommandLine(parameters);
     program.CreateForms();
     try {
       program.ShowMainForm();

@@ -21,7 +21,7 @@ TEST(RegistryStartup, MigratesAndPrefillsTheWizard) {
   machine.registry.SetBinary(HKLM, "\\Software\\Tovex", "TOVEXNotify", "n");
 
   SetupProgram program(machine.context);
-  machine.system.parameters = {"/SILENT"};
+  machine.context.commandLine = ParseCommandLine({"/SILENT"});
   program.CreateForms();
   ASSERT_NO_THROW(program.ShowMainForm());
 
@@ -46,7 +46,7 @@ TEST(RegistryStartup, ComponentFlagsOfTheRecord) {
   machine.registry.SetString(HKLM, "\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "E:\\Apps");
 
   SetupProgram program(machine.context);
-  machine.system.parameters = {"/SILENT"};
+  machine.context.commandLine = ParseCommandLine({"/SILENT"});
   program.CreateForms();
   ASSERT_NO_THROW(program.ShowMainForm());
   EXPECT_TRUE(machine.context.flags.NoInstallIM);

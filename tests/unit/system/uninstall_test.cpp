@@ -9,6 +9,7 @@
 #include "fakes/fake_machine.h"
 #include "package/antivirus_engine.h"
 #include "setup/setup_program.h"
+#include "setup/unattended.h"
 #include "system/server_table.h"
 #include "system/uninstall.h"
 
@@ -290,7 +291,8 @@ TEST_F(UninstallTest, AComLibraryInUseIsUnregisteredAndStays) {
 }
 
 TEST_F(UninstallTest, TheEngineIsCalledFromTheInstallDirRootAndTheBaseFolderLosesItsEngineFolder) {
-  machine.system.parameters = {"/UNINSTALL", "--installdir=D:\\Server"};
+  context.commandLine = ParseCommandLine({"/UNINSTALL", "--installdir=D:\\Server\\..\\Server"});
+  files.AddFolder("D:\\Server\\config");
   files.AddFile("D:\\Server\\avast\\setup\\setiface.dll", "MZ");
   libraries.DefineEntry("D:\\Server\\avast\\setup\\setiface.dll", setiface::kUninstallProgram,
                         [this](std::vector<LibraryArgument>&) {
@@ -347,7 +349,7 @@ TEST_F(UninstallTest, TheCommandLineRunsItAfterYesAndEndsWithSuccess) {
     const std::vector<std::string> pathsBefore = Paths();
     machine.user.shown.clear();
     machine.user.answers = {c.answer};
-    machine.system.parameters = {"/UNINSTALL"};
+    context.commandLine = ParseCommandLine({"/UNINSTALL"});
     SetupProgram program(context);
     program.CreateForms();
     uint32_t exitCode = 0xFFFF;
@@ -375,28 +377,112 @@ TEST_F(UninstallTest, TheCommandLineRunsItAfterYesAndEndsWithSuccess) {
   }
 }
 
-TEST(ServerRootFolder, TakesTheInstallDirParameter) {
-  struct Case {
-    std::vector<std::string> parameters;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {{}, "C:\\Tovex\\"},
-      {{"/UNINSTALL"}, "C:\\Tovex\\"},
-      {{"/UNINSTALL", "-InstallDir=D:\\Server"}, "D:\\Server\\"},
-      {{"/UNINSTALL", "/INSTALLDIR=D:\\Server\\"}, "D:\\Server\\"},
-      {{"/UNINSTALL", "--installdir=D:\\A B"}, "D:\\A B\\"},
-      {{"/UNINSTALL", "-/InstallDir=D:\\Mixed"}, "D:\\Mixed\\"},
-      {{"/UNINSTALL", "InstallDir=D:\\NoPrefix"}, "C:\\Tovex\\"},
-      {{"/UNINSTALL", "---InstallDir=D:\\Three"}, "C:\\Tovex\\"},
-      {{"/UNINSTALL", "-InstallDir="}, "C:\\Tovex\\"},
-      {{"/UNINSTALL", "-InstallDirectory=D:\\Other"}, "C:\\Tovex\\"},
-  };
-  for (const Case& c : cases) {
-    std::string trace;
-    for (const std::string& p : c.parameters) trace += p + " ";
-    SCOPED_TRACE(trace);
-    EXPECT_EQ(ServerRootFolder(c.parameters, "C:\\Tovex"), c.expected);
+// The signs of an installation, each on its own, against a download folder
+// that merely holds files under the server's names.
+TEST(HoldsInstallation, ByItsConfigurationItsServiceOrItsRecord) {
+  enum class Sign { None, Configuration, Service, ServiceOnConsoleBranch, Record };
+  const std::string folder = "E:\\Download\\";
+  for (const Sign sign : {Sign::None, Sign::Configuration, Sign::Service, Sign::ServiceOnConsoleBranch, Sign::Record}) {
+    SCOPED_TRACE(static_cast<int>(sign));
+    fakes::FakeMachine machine;
+    for (const char* name : {"setup.exe", "smtp.exe", "api.dll", "doc\\readme.txt", "html\\index.html"}) {
+      machine.files.AddFile(folder + name, "MZ");
+    }
+    machine.services.Add("TovexPOP3", "C:\\Tovex\\pop3.exe", service::kRunning);
+    machine.registry.SetString(RegistryRoot::LocalMachine, kRecordKey, "Version", "8.5.0-7");
+    switch (sign) {
+      case Sign::Configuration:
+        machine.files.AddFolder(folder + "config");
+        break;
+      case Sign::Service:
+      case Sign::ServiceOnConsoleBranch:
+        machine.services.Add("TovexSMTP", folder + "smtp.exe", service::kStopped);
+        machine.context.IsWindowsNT = sign == Sign::Service;
+        break;
+      case Sign::Record:
+        machine.registry.SetString(RegistryRoot::LocalMachine, kRecordKey, "InstallDir", "e:\\download\\.\\");
+        break;
+      case Sign::None:
+        machine.registry.SetString(RegistryRoot::LocalMachine, kRecordKey, "InstallDir", "E:\\Download\\Tovex\\");
+        break;
+    }
+    const bool expected = sign == Sign::Configuration || sign == Sign::Service || sign == Sign::Record;
+    EXPECT_EQ(HoldsInstallation(machine.context, folder), expected);
+  }
+}
+
+// setup.exe /UNINSTALL from a download folder (an installation lies
+// elsewhere): nothing is asked, stopped or removed anywhere; a box (or, run
+// unattended, the log) says so, and the exit code says nothing was
+// installed there.
+TEST_F(UninstallTest, AFolderWithoutAnInstallationIsLeftAsItIsAndEndsWith1605) {
+  const std::string folder = "E:\\Download\\";
+  machine.system.programPath = folder + "setup.exe";
+  for (const char* name : {"setup.exe", "setup.Dat", "smtp.exe", "api.dll", "doc\\readme.txt", "html\\index.html",
+                           "examples\\example.txt"}) {
+    files.AddFile(folder + name, "MZ");
+  }
+  for (const bool unattended : {false, true}) {
+    SCOPED_TRACE(unattended);
+    const std::vector<std::string> pathsBefore = Paths();
+    machine.user.shown.clear();
+    SilentUser silent(context);
+    context.platform.user = unattended ? static_cast<User*>(&silent) : &machine.user;
+    context.commandLine = ParseCommandLine(unattended ? std::vector<std::string>{"/UNINSTALL", "/VERYSILENT"}
+                                                      : std::vector<std::string>{"/UNINSTALL"});
+    SetupProgram program(context);
+    program.CreateForms();
+    uint32_t exitCode = 0xFFFF;
+    try {
+      program.ShowMainForm();
+    } catch (const ProcessEnded& end) {
+      exitCode = end.exitCode;
+    }
+    EXPECT_EQ(exitCode, kExitNotInstalled);
+    const std::string said = "Tovex Mail Server is not installed in E:\\Download\\. Nothing was removed.";
+    if (unattended) {
+      EXPECT_THAT(machine.user.shown, IsEmpty());
+      EXPECT_NE(machine.log.Text().find("Message (Tovex Mail Server Setup, OK): " + said), std::string::npos);
+    } else {
+      EXPECT_THAT(BoxTexts(), ElementsAre(said));
+    }
+    EXPECT_THAT(Paths(), ::testing::IsSupersetOf(pathsBefore));
+    EXPECT_LE(Paths().size(), pathsBefore.size() + 1) << "only the setup log may be new";
+    EXPECT_TRUE(Running(kSmtpServer));
+    EXPECT_TRUE(registry.HasKey(RegistryRoot::LocalMachine, kUninstallKey));
+    EXPECT_THAT(events, IsEmpty());
+  }
+}
+
+// -InstallDir= that climbs out of its folder on a machine without an
+// installation: the option is not used, path.cfg is renamed nowhere, and
+// nothing is removed.
+TEST(UninstallCommandLine, AnInstallDirWithDotDotPartsTouchesNothing) {
+  for (const char* option : {"-InstallDir=C:\\Program Files\\Tovex\\..\\..\\",
+                             "-InstallDir=C:\\Program Files\\Tovex\\..\\..\\windows", "-InstallDir=..\\.."}) {
+    SCOPED_TRACE(option);
+    fakes::FakeMachine machine;
+    machine.UseConfigurationStore();
+    machine.files.SetCurrentFolder("C:\\Setup");
+    for (const char* path : {"C:\\path.cfg", "C:\\windows\\path.cfg", "C:\\Setup\\path.cfg", "C:\\Setup\\setup.exe",
+                             "C:\\Setup\\smtp.exe", "C:\\Setup\\doc\\readme.txt", "C:\\windows\\smtp.exe"}) {
+      machine.files.AddFile(path, "keep");
+    }
+    std::vector<std::string> before = machine.files.AllPaths();
+    machine.context.commandLine = ParseCommandLine({"/UNINSTALL", "/VERYSILENT", option});
+    SilentUser silent(machine.context);
+    machine.context.platform.user = &silent;
+    SetupProgram program(machine.context);
+    program.CreateForms();
+    before.push_back("C:\\TEMP\\TOVEXSETUP.LOG");  // the setup log, the one new file
+    try {
+      program.ShowMainForm();
+      FAIL() << "the command-line action ends the run";
+    } catch (const ProcessEnded& end) {
+      EXPECT_EQ(end.exitCode, kExitNotInstalled);
+    }
+    EXPECT_THAT(machine.files.AllPaths(), UnorderedElementsAreArray(before));
+    EXPECT_NE(machine.log.Text().find("names no installation"), std::string::npos) << machine.log.Text();
   }
 }
 

@@ -1,6 +1,7 @@
 // settings.cfg and domains.cfg: loading with the defaults, saving, the older
 // domain table inside settings.cfg, and damaged files.
 #include "config_fixture.h"
+#include "common/paths.h"
 #include "localization/server_strings.h"
 #include "upgrade/md5.h"
 
@@ -272,35 +273,23 @@ TEST_F(ConfigStoreTest, DamagedFilesAreReadAsFarAsTheyGo) {
   EXPECT_TRUE(store.LoadConfiguration());
 }
 
-TEST_F(ConfigStoreTest, InitUsesTheInstallDirOptionOrTheProgramFolder) {
-  struct Case {
-    std::vector<std::string> parameters;
-    std::string root;
-  };
-  const Case cases[] = {
-      {{}, "C:\\Setup\\"},
-      {{"/SILENT", "-InstallDir=D:\\Mail"}, "D:\\Mail\\"},
-      {{"/installdir=D:\\Mail\\"}, "D:\\Mail\\"},
-      {{"--INSTALLDIR=E:\\x"}, "E:\\x\\"},
-      {{"//InstallDir=F:\\y"}, "F:\\y\\"},
-      {{"InstallDir=G:\\no-prefix"}, "C:\\Setup\\"},
-      {{"-InstallDir="}, "C:\\Setup\\"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.root);
-    machine.system.parameters = c.parameters;
+TEST_F(ConfigStoreTest, InitTakesTheRootFolderWithItsBackslash) {
+  for (const std::string root : {"C:\\Setup", "D:\\Mail\\"}) {
+    SCOPED_TRACE(root);
+    const std::string folder = IncludeTrailingBackslash(root);
     ConfigurationStore fresh(machine.context.platform);
-    fresh.InitConfigurationStore();
-    EXPECT_EQ(fresh.RootFolder(), c.root);
-    EXPECT_EQ(fresh.ConfigurationFolder(), c.root + "config\\");
-    EXPECT_EQ(fresh.WebFolder(), c.root + "html\\");
-    EXPECT_EQ(fresh.SettingsText(settings::kMailFolder), c.root + "mail\\");
+    fresh.InitConfigurationStore(root);
+    EXPECT_EQ(fresh.RootFolder(), folder);
+    EXPECT_EQ(fresh.ConfigurationFolder(), folder + "config\\");
+    EXPECT_EQ(fresh.WebFolder(), folder + "html\\");
+    EXPECT_EQ(fresh.SettingsText(settings::kMailFolder), folder + "mail\\");
     EXPECT_EQ(fresh.Settings()[settings::kPathSeparator], '\\');
     EXPECT_EQ(GetDouble(fresh.Settings().data(), settings::kInstallDate), 46366.0);
   }
 }
 
 TEST_F(ConfigStoreTest, PathFileLinesAndComments) {
+  machine.files.AddFolder("C:\\Setup\\config");
   machine.files.AddFile("C:\\Setup\\path.cfg",
                         "D:\\MailConfig   # the configuration\r\n"
                         "D:\\Web // the web folder\r\n"
@@ -311,7 +300,7 @@ TEST_F(ConfigStoreTest, PathFileLinesAndComments) {
                         "  webmail.example.com | 443  \r\n"
                         "host.example.com/*inline*/\r\n");
   ConfigurationStore fresh(machine.context.platform);
-  fresh.InitConfigurationStore();
+  fresh.InitConfigurationStore("C:\\Setup\\");
   EXPECT_FALSE(machine.files.FileExists("C:\\Setup\\path.cfg"));
   EXPECT_TRUE(machine.files.FileExists("C:\\Setup\\path.dat"));
   EXPECT_EQ(fresh.ConfigurationFolder(), "D:\\MailConfig\\");
@@ -325,11 +314,23 @@ TEST_F(ConfigStoreTest, PathFileLinesAndComments) {
   EXPECT_EQ(fresh.SettingsText(settings::kHostName), "host.example.com");
 }
 
+// A folder without a configuration is no installation: its path files are
+// neither read nor renamed.
+TEST_F(ConfigStoreTest, PathFilesOnlyInAnInstallation) {
+  machine.files.AddFile("C:\\Setup\\path.cfg", "D:\\MailConfig\r\n");
+  ConfigurationStore fresh(machine.context.platform);
+  fresh.InitConfigurationStore("C:\\Setup\\");
+  EXPECT_TRUE(machine.files.FileExists("C:\\Setup\\path.cfg"));
+  EXPECT_FALSE(machine.files.FileExists("C:\\Setup\\path.dat"));
+  EXPECT_EQ(fresh.ConfigurationFolder(), "C:\\Setup\\config\\");
+}
+
 TEST_F(ConfigStoreTest, PathCfgDoesNotReplaceAnExistingPathDat) {
+  machine.files.AddFolder("C:\\Setup\\config");
   machine.files.AddFile("C:\\Setup\\path.cfg", "D:\\Old\r\n");
   machine.files.AddFile("C:\\Setup\\path.dat", "D:\\New\r\n");
   ConfigurationStore fresh(machine.context.platform);
-  fresh.InitConfigurationStore();
+  fresh.InitConfigurationStore("C:\\Setup\\");
   EXPECT_EQ(fresh.ConfigurationFolder(), "D:\\New\\");
   EXPECT_TRUE(machine.files.FileExists("C:\\Setup\\path.cfg"));
 }
