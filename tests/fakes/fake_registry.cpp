@@ -137,7 +137,11 @@ bool FakeRegistry::DeleteKey(RegistryRoot root, const std::string& key) {
 
 std::vector<std::string> FakeRegistry::SubKeyNames(RegistryRoot root, const std::string& key) {
   std::vector<std::string> names;
-  if (Injected(Op::List, root, key) || !HasKey(root, key)) return names;
+  if (Injected(Op::List, root, key)) return names;
+  if (!HasKey(root, key)) {
+    Fail(oserr::kFileNotFound);
+    return names;
+  }
   const std::string parent = UpperCase(Normalize(key));
   const std::string prefix = parent.empty() ? "" : parent + "\\";
   for (const auto& [id, stored] : keys_) {
