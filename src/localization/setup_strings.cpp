@@ -35,6 +35,7 @@ void RegisterSetupStrings(SetupStrings& s, TLocalizationStrings& table) {
   table.RegisterString("cErrorDir", s.cErrorDir);
   table.RegisterString("cErrorFile", s.cErrorFile);
   table.RegisterString("cErrorDataFile", s.cErrorDataFile);
+  table.RegisterString("cErrorDiskSpace", s.cErrorDiskSpace);
   table.RegisterString("cServiceError", s.cServiceError);
   table.RegisterString("cRegistryError", s.cRegistryError);
   table.RegisterString("cErrorText", s.cErrorText);

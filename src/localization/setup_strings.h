@@ -43,6 +43,7 @@ struct SetupStrings {
   std::string cErrorDir = "Directory could not be created: ";
   std::string cErrorFile = "File copy error: %s\r\n%s\r\nIt is suggested to reboot this computer and run the setup again.";
   std::string cErrorDataFile = "Extracting files error: data file error";
+  std::string cErrorDiskSpace = "There is not enough disk space on %s. Setup needs %s bytes free there.";
   std::string cServiceError = "Service error: ";
   std::string cRegistryError = "Registry error: ";
   std::string cErrorText = "\r\nThere might be already some service running on the same TCP/IP port. Make sure MS SMTP, Norton Antivirus POP3 or some other mail server is not running on this machine.";

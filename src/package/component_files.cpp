@@ -255,6 +255,21 @@ InstallHooks DefaultInstallHooks(SetupContext& context) {
   return hooks;
 }
 
+std::vector<ComponentArchive> ComponentArchives(SetupContext& context) {
+  Files& files = FilesOf(context);
+  const std::string& setup = context.SetupFolder;
+  std::vector<ComponentArchive> archives;
+  auto present = [&](const std::string& name, bool chosen, bool viaExtraction) {
+    if (chosen && files.FileExists(setup + name)) archives.push_back({setup + name, viaExtraction});
+  };
+  present("setupav.dat", !context.flags.NoInstallAV, true);
+  if (!context.flags.NoInstallWebMail) archives.push_back({setup + "setupweb.dat", true});
+  present("setupldap.dat", true, false);
+  present("setupphp.dat", true, false);
+  present("other.dat", true, false);
+  return archives;
+}
+
 void EnsureInstallFolder(SetupContext& context) {
   Files& files = FilesOf(context);
   const std::string& install = context.InstallPath;

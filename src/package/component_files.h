@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tovex {
 
@@ -62,6 +63,19 @@ inline constexpr const char* kLdapKeepList =
     "schema\\inetorgperson.schema;schema\\java.schema;schema\\krb5-kdc.schema;schema\\misc.schema;"
     "schema\\nadf.schema;schema\\nis.schema;schema\\openldap.schema;ldbm\\dn2id.dbb;"
     "ldbm\\id2entry.dbb;ldbm\\nextid.dbb;ldbm\\objectClass.dbb;";
+
+// An archive beside Setup that InstallFiles reads for the chosen
+// components: setupav.dat and setupweb.dat are unpacked into the extraction
+// folder first, the others straight into the installation folder.
+struct ComponentArchive {
+  std::string path;
+  bool unpackedInExtractionFolder = false;
+};
+
+// The archives the chosen components will read: setupweb.dat whenever web
+// mail is chosen (without it the installation cannot go on), the optional
+// ones only when they lie beside Setup.
+std::vector<ComponentArchive> ComponentArchives(SetupContext& context);
 
 // Creates InstallPath with its parents; when that fails, shows
 // "Directory could not be created: " with the system's text and ends Setup.

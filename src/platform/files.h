@@ -151,6 +151,10 @@ class Files {
   // finds its companions relative to it is loaded and called from there).
   virtual bool SetCurrentFolder(const std::string& path) = 0;
 
+  // Bytes this user may still write on the volume that holds the folder,
+  // which must exist; nullopt when the system cannot tell.
+  virtual std::optional<uint64_t> FreeSpace(const std::string& folder) = 0;
+
   virtual uint32_t LastError() const = 0;
 };
 

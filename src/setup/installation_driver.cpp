@@ -19,6 +19,7 @@
 #include "platform/shell.h"
 #include "platform/user.h"
 #include "setup/main_form.h"
+#include "setup/payload_check.h"
 #include "setup/setup_program.h"
 #include "system/com_registration.h"
 #include "system/registry_records.h"
@@ -145,17 +146,25 @@ void RunInstallation(SetupProgram& program, const InstallingPage& page) {
   };
   MainFormRegistries registries(context);
 
-  // 1. The installation record first: older keys moved, the chosen
-  //    components written (failures are not fatal here).
-  Step(context, 1, "registry records and component flags");
-  program.services.MigrateRegistryRecords(true);
-  if (!WriteComponentFlags(context, registries.PathRegistry)) Log(context, "The component flags were not all written");
-
-  // 2. Where to, and whether an installation is already there.
+  // Where to, and whether an installation is already there.
   context.InstallPath = IncludeTrailingBackslash(form.Get("PathEdit").Caption());
   state.IsUpgrade = files.FolderExists(context.InstallPath + "config\\");
   Log(context, std::string(state.IsUpgrade ? "Upgrade" : "Fresh installation") + " in " + context.InstallPath +
                    (state.PreviousVersion.empty() ? "" : " (recorded version " + state.PreviousVersion + ")"));
+
+  // 1. Nothing changes on the machine before the payload is known good: every
+  //    archive whole, room on the volumes, setup.Dat unpacked.
+  Step(context, 1, "unpacking and checking the package");
+  caption(s.cExtractingFiles);
+  state.ExtractionFolder = ExtractionFolderFor(context);
+  PreparePayload(context, state.ExtractionFolder, state.IsUpgrade);
+  progress();
+
+  // 2. The installation record: older keys moved, the chosen components
+  //    written (failures are not fatal here).
+  Step(context, 2, "registry records and component flags");
+  program.services.MigrateRegistryRecords(true);
+  if (!WriteComponentFlags(context, registries.PathRegistry)) Log(context, "The component flags were not all written");
 
   // 3. Service start types of an upgrade.
   Step(context, 3, "service start types");
@@ -174,24 +183,13 @@ void RunInstallation(SetupProgram& program, const InstallingPage& page) {
   CheckRunningServices(context, serviceRun);
   progress();
 
-  // 5. The package.
-  Step(context, 5, "unpacking setup.Dat");
-  caption(s.cExtractingFiles);
-  state.ExtractionFolder = ExtractionFolderFor(context);
-  // What an interrupted earlier run left there must not be installed.
-  DeleteTree(files, state.ExtractionFolder, "", true);
-  const std::string package = context.SetupFolder + "setup.Dat";
-  if (!ExtractArchive(context, package, state.ExtractionFolder, true, "")) {
-    Log(context, "Fatal: " + package + " could not be unpacked into " + state.ExtractionFolder);
-    context.platform.user->ShowMessage(s.cErrorDataFile, s.cError, MessageButtons::Ok, MessageIcon::Error, true);
-    EndSetup(context, kExitFatal);
-  }
-  progress();
+  // 5. The installation folder, which keeps a copy of the setup log.
+  Step(context, 5, "installation folder");
+  EnsureInstallFolder(context);
+  KeepLogInInstallation(context);
 
   // 6. The component files.
   Step(context, 6, "installing files into " + context.InstallPath);
-  EnsureInstallFolder(context);
-  KeepLogInInstallation(context);
   FileInstallation installation;
   installation.ExtractionFolder = state.ExtractionFolder;
   installation.RemoveOldAntivirus = state.RemoveOldAntivirus;

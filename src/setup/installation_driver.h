@@ -1,14 +1,17 @@
 #pragma once
 // The installation driver: everything between "&Install >" and the Finished
-// page, in one fixed order of steps (services stopped, setup.Dat unpacked,
-// files, first configuration, web server patch, registry records and program
-// group, services, verification, upgrade tasks), and the finish actions
-// behind the Finish button.
+// page, in one fixed order of steps (the payload checked and setup.Dat
+// unpacked, component flags, services stopped, files, first configuration,
+// web server patch, registry records and program group, services,
+// verification, upgrade tasks), and the finish actions behind the Finish
+// button.
 //
-// Each step reports its own failures (boxes, setup log); the driver goes on
-// with the next step. The fatal ones (setup.Dat unreadable, a folder or a
-// core program file that cannot be written, the installation record) end
-// Setup with 1603 and roll nothing back.
+// Nothing on the machine changes before the payload is known good: a damaged
+// archive or a full volume ends Setup with 1603 leaving the machine as it
+// was. Later, each step reports its own failures (boxes, setup log); the
+// driver goes on with the next step. The fatal ones (a folder or a core
+// program file that cannot be written, the installation record) end Setup
+// with 1603.
 
 #include <functional>
 #include <string>

@@ -347,4 +347,14 @@ bool FakeFiles::SetCurrentFolder(const std::string& path) {
   return true;
 }
 
+std::optional<uint64_t> FakeFiles::FreeSpace(const std::string& folder) {
+  const Node* node = Find(folder);
+  if (node == nullptr || !node->folder) {
+    Fail(oserr::kPathNotFound);
+    return std::nullopt;
+  }
+  if (freeSpace_) return *freeSpace_;
+  return writeLimit_ - written_;
+}
+
 }  // namespace tovex::fakes

@@ -38,6 +38,9 @@ class FakeFiles final : public Files {
   void ClearFailures() { failures_.clear(); }
   // Makes writes fail after so many bytes in total (a full disk).
   void SetWriteLimit(uint64_t bytes) { writeLimit_ = bytes; }
+  // What FreeSpace answers for every volume; by default the bytes left
+  // under the write limit.
+  void SetFreeSpace(uint64_t bytes) { freeSpace_ = bytes; }
 
   // The content of a file (through links).
   std::optional<std::string> Content(const std::string& path) const;
@@ -66,6 +69,7 @@ class FakeFiles final : public Files {
   std::string ProgramFilesFolder() override { return "C:\\Program Files\\"; }
   std::string CurrentFolder() override { return currentFolder_; }
   bool SetCurrentFolder(const std::string& path) override;
+  std::optional<uint64_t> FreeSpace(const std::string& folder) override;
   uint32_t LastError() const override { return lastError_; }
 
   struct Node {
@@ -100,6 +104,7 @@ class FakeFiles final : public Files {
   std::map<std::pair<Op, std::string>, uint32_t> failures_;
   uint64_t writeLimit_ = UINT64_MAX;
   uint64_t written_ = 0;
+  std::optional<uint64_t> freeSpace_;
   uint32_t lastError_ = 0;
   std::string currentFolder_ = "C:\\";
 };

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -295,6 +296,15 @@ std::string PosixFiles::CurrentFolder() {
 
 bool PosixFiles::SetCurrentFolder(const std::string& path) {
   return ::chdir(ToPosixPath(path).c_str()) == 0 || Fail();
+}
+
+std::optional<uint64_t> PosixFiles::FreeSpace(const std::string& folder) {
+  struct statvfs volume {};
+  if (::statvfs(ToPosixPath(folder).c_str(), &volume) != 0) {
+    Fail();
+    return std::nullopt;
+  }
+  return static_cast<uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
 }  // namespace tovex::posix

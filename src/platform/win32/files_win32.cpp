@@ -237,4 +237,12 @@ bool Win32Files::SetCurrentFolder(const std::string& path) {
   return Check(::SetCurrentDirectoryA(path.c_str()));
 }
 
+std::optional<uint64_t> Win32Files::FreeSpace(const std::string& folder) {
+  ULARGE_INTEGER available{};
+  if (!Check(::GetDiskFreeSpaceExA(IncludeTrailingBackslash(folder).c_str(), &available, nullptr, nullptr))) {
+    return std::nullopt;
+  }
+  return available.QuadPart;
+}
+
 }  // namespace tovex::win32

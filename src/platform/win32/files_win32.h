@@ -28,6 +28,7 @@ class Win32Files final : public Files {
   std::string ProgramFilesFolder() override;
   std::string CurrentFolder() override;
   bool SetCurrentFolder(const std::string& path) override;
+  std::optional<uint64_t> FreeSpace(const std::string& folder) override;
   uint32_t LastError() const override { return lastError_; }
 
  private:

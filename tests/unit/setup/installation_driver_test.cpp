@@ -11,16 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
+#include "common/setup_log.h"
 #include "common/text.h"
 #include "fakes/fake_machine.h"
 #include "package/component_files.h"
 #include "platform/registry.h"
 #include "platform/services.h"
+#include "setup/payload_check.h"
 #include "setup/setup_program.h"
 #include "shared/archive_builder.h"
 #include "system/server_table.h"
@@ -193,9 +197,10 @@ TEST_F(Driver, FreshInstallationRunsEveryPhaseInOrderAndFillsTheBar) {
   EXPECT_EQ(Install(), std::nullopt);
 
   // The captions with the bar's position when each showed: two steps come
-  // from the file installation, ten from the driver.
-  EXPECT_THAT(trace, ElementsAre("Checking For Running Services... @ 1", "Checking For Running Services... @ 1",
-                                 "Extracting Files... @ 2", "Installing Files... @ 3", "Installing Web Mail... @ 5",
+  // from the file installation, ten from the driver. The package is checked
+  // before the services are touched.
+  EXPECT_THAT(trace, ElementsAre("Extracting Files... @ 0", "Checking For Running Services... @ 2",
+                                 "Checking For Running Services... @ 2", "Installing Files... @ 3", "Installing Web Mail... @ 5",
                                  "Creating Icons... @ 10", "Installing Services... @ 10",
                                  "Starting Services... @ 10", "Finishing Installation... @ 10",
                                  "Installation Complete @ 12"));
@@ -329,15 +334,157 @@ TEST_F(Driver, DeselectedComponentsLeaveNoFilesOfAnEarlierInstallation) {
   EXPECT_EQ(machine.registry.Value(HKLM, kRecordKey, "NoInstallWebMail")->data, std::string("\1\0\0\0", 4));
 }
 
-TEST_F(Driver, WithoutSetupDatTheRunEndsFatallyBeforeAnyFile) {
+// Everything a run may change, as one comparable text per item: files with
+// their content (but the setup log, which tells where the run stopped),
+// registry values under HKLM and HKCU, services with their start types,
+// programs and states.
+std::map<std::string, std::string> MachineState(DriverBench& bench) {
+  std::map<std::string, std::string> state;
+  for (const std::string& path : bench.machine.files.AllPaths()) {
+    if (SameText(ExtractFileName(path), kSetupLogName)) continue;
+    state["file " + path] = bench.machine.files.Content(path).value_or("<folder>");
+  }
+  Registry& registry = bench.machine.registry;
+  std::function<void(RegistryRoot, const std::string&)> walk = [&](RegistryRoot root, const std::string& key) {
+    state["key " + key] = "";
+    for (const std::string& name : registry.ValueNames(root, key)) {
+      state["value " + key + " " + name] = registry.ReadValue(root, key, name).value_or(RegistryValue{}).data;
+    }
+    for (const std::string& sub : registry.SubKeyNames(root, key)) walk(root, key + "\\" + sub);
+  };
+  walk(HKLM, "");
+  walk(RegistryRoot::CurrentUser, "");
+  for (const auto& [name, service] : bench.machine.services.services) {
+    state["service " + name] = service.programPath + " start " + std::to_string(service.startType) + " state " +
+                               std::to_string(service.state);
+  }
+  return state;
+}
+
+// The items that differ between two states, by name only.
+std::vector<std::string> Changes(const std::map<std::string, std::string>& before,
+                                 const std::map<std::string, std::string>& after) {
+  std::vector<std::string> changed;
+  for (const auto& [item, value] : after) {
+    auto it = before.find(item);
+    if (it == before.end()) changed.push_back("added " + item);
+    else if (it->second != value) changed.push_back("changed " + item);
+  }
+  for (const auto& [item, value] : before) {
+    if (!after.count(item)) changed.push_back("removed " + item);
+  }
+  return changed;
+}
+
+TEST_F(Driver, WithoutSetupDatTheRunEndsFatallyAndLeavesNothing) {
+  const auto before = MachineState(*this);
   EXPECT_EQ(Install(false), kExitFatal);
   ASSERT_EQ(machine.user.shown.size(), 1u);
   EXPECT_EQ(machine.user.shown[0].text, "Extracting files error: data file error");
   EXPECT_EQ(machine.user.shown[0].caption, "Error");
   EXPECT_EQ(machine.user.shown[0].icon, MessageIcon::Error);
-  EXPECT_FALSE(machine.files.FolderExists(kInstall));
-  EXPECT_THAT(LogText(), HasSubstr("Installation step 5: unpacking setup.Dat"));
+  EXPECT_THAT(Changes(before, MachineState(*this)), IsEmpty()) << "no installation folder, record or extraction folder";
+  EXPECT_THAT(LogText(), HasSubstr("Installation step 1: unpacking and checking the package"));
+  EXPECT_THAT(LogText(), Not(HasSubstr("Installation step 2")));
   EXPECT_THAT(LogText(), HasSubstr("Setup ends with exit code 1603"));
+}
+
+// A damaged download is found before anything changes: on an upgrade of a
+// running server the services keep running with their start types, the old
+// program files and the registry stay, and no extraction folder is left.
+TEST_F(Driver, ADamagedPayloadEndsTheUpgradeBeforeTheServerIsTouched) {
+  std::string badStream = testing::Deflate(std::string(70000, 'w'));
+  badStream.back() ^= 0x55;
+  struct Case {
+    const char* what;
+    std::function<void(DriverBench&)> damage;
+  };
+  const Case cases[] = {
+      {"setup.Dat cut short",
+       [](DriverBench& b) {
+         const std::string whole = Pack(b.package);
+         b.machine.files.AddFile("C:\\Setup\\setup.Dat", whole.substr(0, whole.size() * 2 / 3));
+       }},
+      {"a corrupt entry in setup.Dat",
+       [&](DriverBench& b) {
+         testing::ArchiveBuilder archive(true);
+         for (const auto& [name, bytes] : b.package) archive.Add(name, bytes);
+         b.machine.files.AddFile("C:\\Setup\\setup.Dat", archive.Raw("zzz.dll", badStream).End().str());
+       }},
+      {"setupweb.dat cut short",
+       [](DriverBench& b) {
+         const std::string web = *b.machine.files.Content("C:\\Setup\\setupweb.dat");
+         b.machine.files.AddFile("C:\\Setup\\setupweb.dat", web.substr(0, web.size() - 10));
+       }},
+      {"setupweb.dat missing while web mail is chosen",
+       [](DriverBench& b) { b.machine.files.Delete("C:\\Setup\\setupweb.dat"); }},
+      {"setupav.dat damaged", [](DriverBench& b) { b.machine.files.AddFile("C:\\Setup\\setupav.dat", "ILDS\5\0"); }},
+      {"setupldap.dat damaged",
+       [&](DriverBench& b) {
+         b.machine.files.AddFile("C:\\Setup\\setupldap.dat",
+                                 testing::ArchiveBuilder(true).Raw("slapd.conf", badStream).End().str());
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DriverBench bench;
+    bench.OlderInstallation("8.4.0");
+    bench.machine.files.AddFile(std::string(kInstall) + "smtp.exe", "old smtp.exe");
+    bench.machine.registry.SetString(HKLM, kRecordKey, "Version", "8.4.0");
+    for (auto& [name, service] : bench.machine.services.services) service.state = service::kRunning;
+    bench.machine.services.Find("TovexIM")->startType = service::kDisabled;
+    bench.machine.files.AddFile("C:\\Setup\\setup.Dat", Pack(bench.package));
+    c.damage(bench);
+    const auto before = MachineState(bench);
+
+    EXPECT_EQ(bench.Install(false), kExitFatal);
+    ASSERT_EQ(bench.machine.user.shown.size(), 1u);
+    EXPECT_EQ(bench.machine.user.shown[0].text, "Extracting files error: data file error");
+    EXPECT_THAT(Changes(before, MachineState(bench)), IsEmpty());
+    EXPECT_THAT(bench.trace, ElementsAre("Extracting Files... @ 0"));
+  }
+}
+
+TEST_F(Driver, AFreshInstallationFromADamagedDefaultConfigurationArchiveLeavesNothing) {
+  machine.files.AddFile("C:\\Setup\\tovex.mcb", "ILDS\5\0\0\0\0\2\0\0\0\5con");
+  machine.files.AddFile("C:\\Setup\\setup.Dat", Pack(package));
+  const auto before = MachineState(*this);
+  EXPECT_EQ(Install(false), kExitFatal);
+  EXPECT_THAT(Changes(before, MachineState(*this)), IsEmpty());
+}
+
+TEST_F(Driver, TooLittleSpaceOnTheVolumeIsToldWithTheBytesNeeded) {
+  machine.files.AddFile("C:\\Setup\\setup.Dat", Pack(package));
+  machine.files.SetFreeSpace(kSpaceMarginBytes);
+  const auto before = MachineState(*this);
+  EXPECT_EQ(Install(false), kExitFatal);
+
+  // The installation folder and the extraction folder share the volume:
+  // setup.Dat and the web mail count twice there, the default configuration
+  // once; then the margin.
+  uint64_t setup = 0;
+  for (const auto& [name, bytes] : package) setup += bytes.size();
+  const uint64_t web = std::string("home=%%installpath%%webmail\\\r\nweb mail pageweb mail library").size();
+  const uint64_t defaults = std::string("default content filters").size();
+  const uint64_t payload = 2 * (setup + web) + defaults;
+  const uint64_t needed = payload + payload / kSpaceMarginDivisor + kSpaceMarginBytes;
+  ASSERT_EQ(machine.user.shown.size(), 1u);
+  EXPECT_EQ(machine.user.shown[0].text, "There is not enough disk space on C:\\. Setup needs " +
+                                            std::to_string(needed) + " bytes free there.");
+  EXPECT_EQ(machine.user.shown[0].caption, "Error");
+  EXPECT_THAT(Changes(before, MachineState(*this)), IsEmpty());
+
+  // With room for it all the same package installs.
+  DriverBench roomy;
+  roomy.machine.files.SetFreeSpace(needed);
+  EXPECT_EQ(roomy.Install(), std::nullopt);
+  EXPECT_THAT(roomy.machine.user.shown, IsEmpty());
+}
+
+TEST(PayloadVolumes, DrivesAndSharesAreNamedByTheirRoot) {
+  EXPECT_EQ(VolumeOf("c:\\Program Files\\Tovex\\"), "C:\\");
+  EXPECT_EQ(VolumeOf("\\\\mailhost\\apps\\Tovex\\"), "\\\\mailhost\\apps\\");
+  EXPECT_EQ(VolumeOf("\\\\mailhost\\apps"), "\\\\mailhost\\apps\\");
 }
 
 TEST_F(Driver, APackageWithoutRegexDllEndsWithTheSystemsTextAndALogThatSaysWhere) {
@@ -355,14 +502,12 @@ TEST_F(Driver, APackageWithoutRegexDllEndsWithTheSystemsTextAndALogThatSaysWhere
   EXPECT_THAT(kept, HasSubstr("Setup ends with exit code 1603"));
 }
 
-TEST_F(Driver, ACancelConfirmedAtAPhaseCaptionEndsTheRunThere) {
-  int captions = 0;
-  machine.user.onProcessMessages = [&] {
-    if (++captions == 3) program.mainForm->CloseButtonClick();  // at "Extracting Files..."
-  };
-  EXPECT_EQ(Install(), kExitCancelled);
-  EXPECT_FALSE(machine.files.FolderExists(kInstall));
-  EXPECT_FALSE(machine.files.FolderExists(kExtraction));
+TEST_F(Driver, ACancelConfirmedAtTheFirstCaptionEndsTheRunBeforeAnyChange) {
+  machine.files.AddFile("C:\\Setup\\setup.Dat", Pack(package));
+  const auto before = MachineState(*this);
+  machine.user.onProcessMessages = [&] { program.mainForm->CloseButtonClick(); };  // at "Extracting Files..."
+  EXPECT_EQ(Install(false), kExitCancelled);
+  EXPECT_THAT(Changes(before, MachineState(*this)), IsEmpty());
 }
 
 TEST_F(Driver, WhatAnInterruptedRunLeftInTheExtractionFolderIsNotInstalled) {

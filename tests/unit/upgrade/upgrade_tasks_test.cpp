@@ -7,6 +7,8 @@
 #include "common/version.h"
 #include "fakes/fake_machine.h"
 #include "system/server_table.h"
+#include "upgrade/config_store.h"
+#include "upgrade/settings_layout.h"
 #include "upgrade/upgrade_tasks.h"
 
 namespace tovex {
@@ -100,6 +102,71 @@ TEST_F(UpgradeTasksTest, UnparsableVersionRunsEveryRow) {
   EXPECT_THAT(Run("abc"), ElementsAreArray(everything));
   EXPECT_THAT(Run("7.1.2"), ElementsAreArray(everything));
   EXPECT_THAT(Run("7.1.3"), ElementsAreArray(Join(Join(Join(kBroadcast, kRows2To13), kRow14), kRows15And16)));
+}
+
+// Every row at its edge: a release just below the threshold gets the row and
+// all after it; the threshold release itself gets only the rows after it.
+TEST_F(UpgradeTasksTest, EveryThresholdJustBelowAndExactlyAt) {
+  struct Row {
+    const char* below;
+    const char* at;
+    std::vector<std::string> commands;
+  };
+  const std::vector<Row> rows = {
+      {"7.1.2", "7.1.3", kRow1},
+      {"7.4.5", "7.4.6", {"0:3:1", "0:4:2"}},
+      {"7.4.6", "7.4.7", {"0:4:3", "0:4:4"}},
+      {"7.6.0", "7.6.1", {"4:3845:5"}},
+      {"7.6.2", "7.6.3", {"4:3845:6"}},
+      {"7.7.1", "7.7.2", {"4:3845:8"}},
+      {"8.2.9", "8.2.10", {"0:2:9"}},
+      {"8.2.12", "8.2.13", {"0:2:10"}},
+      {"8.3.10", "8.3.11", {"0:4:11"}},
+      {"8.3.11", "8.3.12", {"4:3845:12"}},
+      {"8.3.12", "8.3.13", {"4:3845:13"}},
+      {"8.3.13", "8.3.14", {"4:3845:14"}},
+      {"8.3.14", "8.3.15", {"0:4:15"}},
+      {"8.3.15", "8.3.16", kRow14},
+      {"8.3.16", "8.3.17", {"0:4:16"}},
+      {"8.3.17", "8.3.18", {"4:3845:17"}},
+  };
+  ASSERT_EQ(rows.size(), UpgradeTaskTable().size());
+  for (size_t row = 0; row < rows.size(); ++row) {
+    SCOPED_TRACE(rows[row].at);
+    std::vector<std::string> fromThisRow = kBroadcast;
+    for (size_t later = row; later < rows.size(); ++later) fromThisRow = Join(fromThisRow, rows[later].commands);
+    std::vector<std::string> afterThisRow = kBroadcast;
+    for (size_t later = row + 1; later < rows.size(); ++later) afterThisRow = Join(afterThisRow, rows[later].commands);
+    EXPECT_THAT(Run(rows[row].below), ElementsAreArray(fromThisRow));
+    EXPECT_THAT(Run(rows[row].at), ElementsAreArray(afterThisRow));
+  }
+}
+
+// Row 14 loads and saves the configuration in the current format; the web
+// interface host list (offset 1176) is emptied when its switch (offset
+// 1474) is off, and kept when it is on.
+TEST(UpgradeResave, TheHostListFollowsItsSwitch) {
+  for (const uint8_t hostListOn : {uint8_t{0}, uint8_t{1}}) {
+    SCOPED_TRACE(static_cast<int>(hostListOn));
+    fakes::FakeMachine machine;
+    ConfigurationStore& store = machine.UseConfigurationStore();
+    ConfigurationStore old(machine.context.platform);
+    old.SetConfigurationFolder("C:\\Tovex\\config\\");
+    old.SetSettingsText(settings::kHostName, "mail.old.example");
+    old.SetSettingsText(settings::kWebHostList, "webmail.old.example;other.example");
+    old.Settings()[settings::kHostListSwitch] = hostListOn;
+    ASSERT_TRUE(old.SaveConfiguration());
+
+    ResaveConfiguration(machine.context, "C:\\Tovex\\config\\");
+    EXPECT_EQ(store.ConfigurationFolder(), "C:\\Tovex\\config\\");
+
+    ConfigurationStore reader(machine.context.platform);
+    reader.SetConfigurationFolder("C:\\Tovex\\config\\");
+    ASSERT_TRUE(reader.LoadConfiguration());
+    EXPECT_EQ(reader.SettingsText(settings::kHostName), "mail.old.example");
+    EXPECT_EQ(reader.Settings()[settings::kHostListSwitch], hostListOn);
+    EXPECT_EQ(reader.SettingsText(settings::kWebHostList), hostListOn ? "webmail.old.example;other.example" : "");
+  }
 }
 
 TEST_F(UpgradeTasksTest, StoppedModulesLeaveOnlyTheLocalStep) {

@@ -140,6 +140,7 @@ bool Scenario::Execute(const Step& step, const std::vector<std::string>& args) {
   }
   if (verb == "remove") return Remove(args[0]);
   if (verb == "link") return Link(args[0], args[1]);
+  if (verb == "cut") return Cut(args[0], args[1]);
   if (verb == "start") return Start(args.empty() ? std::string() : args[0]);
   if (verb == "start-program") return StartProgram(args[0], second ? *second : std::string());
   if (verb == "expect-window") return ExpectWindow(args[0]);

@@ -82,6 +82,7 @@ class Scenario {
   bool Put(const std::string& file, const std::string& text);
   bool Remove(const std::string& file);
   bool Link(const std::string& path, const std::string& target);
+  bool Cut(const std::string& file, const std::string& bytes);
   bool Start(const std::string& arguments);
   bool StartProgram(const std::string& program, const std::string& arguments);
   bool Launch(const std::string& program, const std::string& arguments, const std::string& folder);

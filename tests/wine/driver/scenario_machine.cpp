@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <sstream>
 
 #include "scenario.h"
@@ -206,6 +209,25 @@ bool Scenario::Link(const std::string& path, const std::string& target) {
   const size_t slash = full.find_last_of('\\');
   if (slash != std::string::npos && !MakeFolders(full.substr(0, slash))) return Fail("cannot create the folder of " + full);
   if (!tovex::wine::PlantLink(full, to, IsFolder(to))) return Fail("cannot plant a link at " + full + " to " + to);
+  return true;
+}
+
+// Keeps the file's first bytes only, as an interrupted download leaves it.
+bool Scenario::Cut(const std::string& file, const std::string& bytes) {
+  if (!EnsureFolder()) return false;
+  const std::string path = Resolve(file);
+  char* end = nullptr;
+  const unsigned long long keep = std::strtoull(bytes.c_str(), &end, 10);
+  if (bytes.empty() || *end != '\0') return Fail("cut takes a number of bytes, not " + Quoted(bytes));
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail("cannot read " + path);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  if (keep >= content.size()) return Fail(path + " has only " + std::to_string(content.size()) + " bytes");
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(keep));
+  out.close();
+  if (!out) return Fail("cannot write " + path);
   return true;
 }
 

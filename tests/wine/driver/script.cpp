@@ -64,7 +64,7 @@ const std::vector<VerbRule>& Verbs() {
       {"expect-output", 1, 1},    {"expect-run-exit", 1, 1},  {"screenshot", 1, 1},
       {"select", 2, 2},           {"open", 2, 2},             {"start-program", 1, 2},
       {"expect-exit-unseen", 1, 1}, {"setenv", 1, 2},
-      {"expect-no-output", 1, 1}, {"link", 2, 2},
+      {"expect-no-output", 1, 1}, {"link", 2, 2}, {"cut", 2, 2},
   };
   return verbs;
 }
