@@ -13,7 +13,7 @@ TEST(Win32FreeSpace, AnExistingFolderHasItAMissingOneSaysWhy) {
   const std::optional<uint64_t> free = files.FreeSpace(files.TempFolder());
   ASSERT_TRUE(free.has_value());
   EXPECT_GT(*free, 0u);
-  EXPECT_EQ(files.FreeSpace("C:\\"), files.FreeSpace("C:"));  // with or without the backslash
+  EXPECT_TRUE(files.FreeSpace("C:").has_value());  // a drive without its backslash too
 
   EXPECT_FALSE(files.FreeSpace(files.TempFolder() + "tovex-no-such-folder\\below\\").has_value());
   EXPECT_NE(files.LastError(), 0u);
