@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
 #include "fakes/fake_machine.h"
 #include "setup/setup_program.h"
 #include "ui/win32/renderer.h"
@@ -91,6 +92,7 @@ struct WizardWindow : ::testing::Test {
     machine.files.AddFile("C:\\Setup\\setup.Dat", "data");
     machine.files.AddFolder("C:\\Program Files\\Tovex");
     machine.system.parameters = {"/SILENT"};
+    machine.context.commandLine = ParseCommandLine(machine.system.parameters);
     renderer = std::make_unique<ui::win32::Win32Renderer>(program.application, ::GetModuleHandleA(nullptr));
     program.CreateForms();
     program.ShowMainForm();
